@@ -1,0 +1,25 @@
+#pragma once
+// The Open command and the framing of one block for the drive.
+
+#include <cstdint>
+
+namespace flindor {
+
+// Control ids of the ControlPanel fields the image commands write.
+inline constexpr int kFieldDownloadFile = 1002;
+inline constexpr int kFieldOldVersion = 1008;
+inline constexpr int kFieldNewVersion = 1009;
+
+// Lets the user pick a firmware image, checks it and makes it the image to download.
+void openImage();
+
+// Reads block appState.nextBlock of the image into blockBuffer and appends its CRC.
+// True when the block is framed and may be sent.
+bool loadBlock();
+
+// The name shown for a chosen path: the file name through the first three characters of its
+// extension, cut to fit `capacity` - 1 characters. Offsets are the file dialog's.
+void imageNameFromPath(const char* path, std::uint16_t fileOffset, std::uint16_t extensionOffset,
+                       char* name, int capacity);
+
+}  // namespace flindor

@@ -1,0 +1,107 @@
+#include <cstring>
+
+#include "image/image_commands.h"
+#include "image/image_layout.h"
+#include "image/image_messages.h"
+#include "platform/scoped_handle.h"
+#include "state/app_state.h"
+#include "state/model_letters.h"
+
+namespace flindor {
+namespace {
+
+// The dialog's parameter block in its first, 76-byte form, and the length it is told it has.
+constexpr std::uint32_t kOpenFileNameSize = 76;
+constexpr std::uint32_t kDialogMaxFile = 256;
+
+void warn(const char* text, std::uint32_t icon) {
+  ports().ui->messageBox(appState.mainWindow, text, image_text::kWarning, icon);
+}
+
+}  // namespace
+
+void imageNameFromPath(const char* path, std::uint16_t fileOffset, std::uint16_t extensionOffset,
+                       char* name, int capacity) {
+  std::memset(name, 0, static_cast<std::size_t>(capacity));
+  const std::size_t pathLength = strnlen(path, kImagePathSize);
+  if (fileOffset >= pathLength) return;
+  // Base name, dot and three extension characters; a name without extension is taken whole.
+  std::size_t wanted = pathLength - fileOffset;
+  if (extensionOffset > fileOffset && extensionOffset <= pathLength) {
+    wanted = static_cast<std::size_t>(extensionOffset - fileOffset) + 3;
+  }
+  const std::size_t fits = static_cast<std::size_t>(capacity) - 1;
+  const std::size_t available = pathLength - fileOffset;
+  std::size_t count = wanted < available ? wanted : available;
+  if (count > fits) count = fits;
+  std::memcpy(name, path + fileOffset, count);
+}
+
+void openImage() {
+  AppState& s = appState;
+  if (s.finalBlockBusy != 0 || s.downloadConfirmed != 0) return;
+
+  char path[kImagePathSize] = {};
+  std::memcpy(path, image_text::kInitialFileText, sizeof image_text::kInitialFileText);
+  OpenFileRequest request;
+  request.owner = s.mainWindow;
+  request.filter = image_text::kOpenFilter;
+  request.filterIndex = 1;
+  request.file = path;
+  request.maxFile = kDialogMaxFile;
+  request.structSize = kOpenFileNameSize;
+  OpenFileResult chosen;
+  if (!ports().ui->openFileDialog(request, chosen)) {
+    selectDefaultDrive();
+    return;
+  }
+  path[kImagePathSize - 1] = '\0';
+
+  // Everything is checked on locals: a rejected file leaves the image accepted before in force.
+  char name[kImageNameSize];
+  imageNameFromPath(path, chosen.fileOffset, chosen.extensionOffset, name, kImageNameSize);
+
+  FileSystem& files = *ports().files;
+  ScopedHandle file(files, files.openForReading(path));
+  if (!file.valid()) {
+    warn(image_text::kFailToOpen, kIconError);
+    return;
+  }
+
+  // The full 64-bit size: a 32-bit one would let 4 GiB + 131080 bytes pass unwarned.
+  std::uint64_t size = 0;
+  if (!files.size(file.get(), size) || size != kImageFileSize) {
+    warn(image_text::kSizeDifferent, kIconWarning);
+  }
+
+  char header[kImageHeaderSize + 1] = {};
+  std::uint32_t got = 0;
+  if (!files.setPosition(file.get(), 0) ||
+      !files.read(file.get(), header, kImageHeaderSize, got)) {
+    warn(image_text::kFailToRead, kIconError);
+    return;
+  }
+  header[kImageHeaderSize] = '\0';
+
+  if (!hasSupportedModelLetters(header)) {
+    warn(image_text::kModelDifferent, kIconError);
+    return;
+  }
+
+  std::memcpy(s.imagePath, path, sizeof s.imagePath);
+  std::memcpy(s.imageName, name, sizeof s.imageName);
+  std::memcpy(s.imageHeader, header, sizeof s.imageHeader);
+  s.imageOpen = 1;
+  // The new version is shown with the drive's own model letter.
+  if (s.selectedDrive >= 0 && s.selectedDrive < kDriveTableSize) {
+    s.imageHeader[1] = s.driveTable[s.selectedDrive].revision[1];
+  }
+  ports().ui->setItemText(s.controlPanel, kFieldNewVersion, s.imageHeader);
+  ports().ui->setItemText(s.controlPanel, kFieldDownloadFile, s.imageName);
+  ports().ui->messageBox(s.mainWindow, image_text::kFileOpen, image_text::kConfirm,
+                         kIconInformation);
+  file.close();
+  selectDefaultDrive();
+}
+
+}  // namespace flindor

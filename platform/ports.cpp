@@ -1,0 +1,10 @@
+#include "platform/ports.h"
+
+namespace flindor {
+
+Ports& ports() {
+  static Ports installed;
+  return installed;
+}
+
+}  // namespace flindor

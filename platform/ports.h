@@ -1,0 +1,154 @@
+#pragma once
+// The ports: the few things the core asks of the outside world, one small interface per role.
+// app/ implements them with Win32; the tests implement them with recording fakes and the
+// simulated drive. Handles are opaque here: the core only hands them back.
+
+#include <cstddef>
+#include <cstdint>
+
+namespace flindor {
+
+using WindowHandle = void*;
+using InstanceHandle = void*;
+using ModuleHandle = void*;
+// A kernel object handle (file, volume, token) as an integer, so the core needs no Win32 types.
+using ObjectHandle = std::intptr_t;
+inline constexpr ObjectHandle kInvalidHandle = -1;  // INVALID_HANDLE_VALUE
+
+// Message box styles, numbered as the platform numbers them (MB_OK is 0).
+inline constexpr std::uint32_t kIconError = 0x10;        // MB_ICONERROR
+inline constexpr std::uint32_t kIconWarning = 0x30;      // MB_ICONWARNING
+inline constexpr std::uint32_t kIconExclamation = 0x30;  // MB_ICONEXCLAMATION, the same bits
+inline constexpr std::uint32_t kIconInformation = 0x40;  // MB_ICONINFORMATION
+
+// What the file-open dialog is asked for; mirrors the fields of OPENFILENAMEA that are set.
+struct OpenFileRequest {
+  WindowHandle owner = nullptr;
+  const char* filter = nullptr;  // pairs of zero-terminated texts, ended by an empty text
+  std::uint32_t filterIndex = 0;
+  char* file = nullptr;  // in: the initial text; out: the chosen path
+  std::uint32_t maxFile = 0;
+  std::uint32_t structSize = 0;  // the parameter block's size as passed to the dialog
+};
+
+struct OpenFileResult {
+  std::uint16_t fileOffset = 0;       // nFileOffset: where the file name starts
+  std::uint16_t extensionOffset = 0;  // nFileExtension: first character after the last dot
+};
+
+struct PixelRect {
+  int left, top, right, bottom;
+  friend bool operator==(const PixelRect&, const PixelRect&) = default;
+};
+
+// The modal dialog templates the core asks for.
+inline constexpr int kAboutDialogTemplate = 104;
+inline constexpr int kConfirmDialogTemplate = 120;
+
+class UserInterface {
+ public:
+  virtual ~UserInterface() = default;
+  virtual void messageBox(WindowHandle owner, const char* text, const char* caption,
+                          std::uint32_t style) = 0;
+  virtual void beep() = 0;  // MessageBeep(0xFFFFFFFF)
+  virtual void setItemText(WindowHandle dialog, int itemId, const char* text) = 0;
+  virtual void setWindowText(WindowHandle window, const char* text) = 0;
+  // False when the user cancelled.
+  virtual bool openFileDialog(const OpenFileRequest& request, OpenFileResult& result) = 0;
+  // Modal, owned by `owner`; returns when the dialog has closed.
+  virtual void showDialog(int templateId, WindowHandle owner) = 0;
+  // SendMessageA(window, WM_COMMAND, wParam, lParam): synchronous, also across threads.
+  virtual void sendCommand(WindowHandle window, std::uintptr_t wParam, std::intptr_t lParam) = 0;
+  // SendMessageA(window, WM_TIMER, 0, 0).
+  virtual void sendTimerTick(WindowHandle window) = 0;
+  virtual WindowHandle parentOf(WindowHandle window) = 0;
+  virtual void setTimer(WindowHandle window, std::uintptr_t id, std::uint32_t periodMs) = 0;
+  virtual void killTimer(WindowHandle window, std::uintptr_t id) = 0;
+  // Invalidates the region without erasing the background.
+  virtual void invalidate(WindowHandle window, const PixelRect& area) = 0;
+  virtual void showWindow(WindowHandle window) = 0;  // SW_SHOW
+  virtual void destroyWindow(WindowHandle window) = 0;
+  virtual void postQuit(int exitCode) = 0;
+  virtual void comboAddString(WindowHandle combo, const char* text) = 0;
+  virtual int comboCurrentSelection(WindowHandle combo) = 0;  // -1 (CB_ERR) when none
+};
+
+// Files, opened by path for one operation each.
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+  // Read access, no sharing, existing files only; kInvalidHandle on failure.
+  virtual ObjectHandle openForReading(const char* path) = 0;
+  // False when the size cannot be asked.
+  virtual bool size(ObjectHandle file, std::uint64_t& bytes) = 0;
+  virtual bool setPosition(ObjectHandle file, std::uint32_t offset) = 0;
+  // False when the read call fails; a short read at the end of the file is not a failure.
+  virtual bool read(ObjectHandle file, void* buffer, std::uint32_t length,
+                    std::uint32_t& bytesRead) = 0;
+  virtual void close(ObjectHandle file) = 0;
+};
+
+// The ASPI manager (wnaspi32.dll) as loaded at start-up.
+class AspiManager {
+ public:
+  virtual ~AspiManager() = default;
+  virtual std::uint32_t getSupportInfo() = 0;
+  // SendASPI32Command: returns SS_PENDING (0) when it accepted a posted request.
+  virtual std::uint32_t sendCommand(void* request) = 0;
+};
+
+// The heap the ASPI requests live on; a port so tests can count what is taken and given back.
+class Heap {
+ public:
+  virtual ~Heap() = default;
+  virtual void* allocate(std::size_t bytes) = 0;  // nullptr when none is left
+  virtual void release(void* block) = 0;
+};
+
+// Volume devices of drive letters, for SCSI pass-through.
+class VolumeDevices {
+ public:
+  virtual ~VolumeDevices() = default;
+  // Read and write access, shared read and write, existing only; kInvalidHandle on failure.
+  virtual ObjectHandle open(const char* devicePath) = 0;
+  // DeviceIoControl(IOCTL_SCSI_PASS_THROUGH_DIRECT) with `request` as input and output.
+  virtual bool passThrough(ObjectHandle volume, void* request, std::uint32_t size,
+                           std::uint32_t& bytesReturned) = 0;
+  virtual void close(ObjectHandle volume) = 0;
+};
+
+enum class RegistryRead { KeyNotOpened, ValueNotRead, Read };
+
+// Registry, privileges and the reboot request.
+class System {
+ public:
+  virtual ~System() = default;
+  // Opens HKEY_LOCAL_MACHINE\subkey with KEY_ALL_ACCESS and reads `value` into `buffer`;
+  // `size` goes in as the buffer's capacity and comes out as the bytes stored.
+  virtual RegistryRead readMachineValue(const char* subkey, const char* value, char* buffer,
+                                        std::uint32_t& size) = 0;
+  // OpenProcessToken(current process, TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY).
+  virtual bool openProcessToken(ObjectHandle& token) = 0;
+  // LookupPrivilegeValueA(local system, "SeShutdownPrivilege").
+  virtual bool lookupShutdownPrivilege(std::uint64_t& luid) = 0;
+  // AdjustTokenPrivileges with one privilege, SE_PRIVILEGE_ENABLED, no previous state.
+  virtual bool enablePrivilege(ObjectHandle token, std::uint64_t luid) = 0;
+  virtual std::uint32_t lastError() = 0;
+  virtual void closeHandle(ObjectHandle handle) = 0;
+  // ExitWindowsEx(flags, reserved).
+  virtual bool exitWindows(std::uint32_t flags, std::uint32_t reserved) = 0;
+};
+
+struct Ports {
+  UserInterface* ui = nullptr;
+  FileSystem* files = nullptr;
+  AspiManager* aspi = nullptr;
+  Heap* heap = nullptr;
+  VolumeDevices* volumes = nullptr;
+  System* system = nullptr;
+};
+
+// The ports in force for this run; installed once by the entry point (or by a test).
+Ports& ports();
+
+}  // namespace flindor

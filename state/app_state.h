@@ -1,0 +1,88 @@
+#pragma once
+// The one program-wide state record. It lives for the whole run and is never saved.
+
+#include <atomic>
+#include <cstdint>
+
+#include "platform/ports.h"
+
+namespace flindor {
+
+using Flag = std::uint32_t;  // 32-bit 0/1 values
+
+inline constexpr int kDriveTableSize = 4;
+inline constexpr int kTextFieldSize = 100;
+inline constexpr int kImagePathSize = 260;
+inline constexpr int kImageNameSize = 20;
+inline constexpr int kImageHeaderSize = 5;
+inline constexpr int kBlockBufferSize = 2057;
+inline constexpr std::uint8_t kInitialProgressStep = 1;
+
+struct DriveEntry {
+  char identification[25];  // INQUIRY bytes 8-31: vendor and product, zero-terminated
+  char revision[5];         // INQUIRY bytes 32-35: product revision level, zero-terminated
+  std::uint8_t adapterId;
+  std::uint8_t targetId;
+  std::int32_t present;
+  std::uint8_t driveLetterIndex;  // 0 = A: ... 7 = H:
+};
+
+// Fields that the ASPI completion thread writes are atomics, so the GUI thread may read them
+// while a request is outstanding; every other field is written on the GUI thread only, or by
+// the completion thread strictly inside a synchronous send to the GUI thread.
+struct AppState {
+  // Platform and windows.
+  std::uint8_t platformKind = 0;  // 0 = ASPI (9x/Me), 1 = NT pass-through
+  std::uint8_t adapterCount = 0;
+  ModuleHandle aspiLibrary = nullptr;
+  void* getAspi32SupportInfo = nullptr;  // entry points of aspiLibrary
+  void* sendAspi32Command = nullptr;
+  InstanceHandle instance = nullptr;
+  WindowHandle mainWindow = nullptr;
+  WindowHandle controlPanel = nullptr;
+  WindowHandle driveCombo = nullptr;
+  char windowTitle[kTextFieldSize] = {};
+  char className[kTextFieldSize] = {};
+  char productName[kTextFieldSize] = {};
+  char messageText[kTextFieldSize] = {};
+
+  // Discovery and selection.
+  std::atomic<std::uint8_t> scanIndex{0};
+  std::atomic<std::uint8_t> driveCount{0};
+  DriveEntry driveTable[kDriveTableSize] = {};
+  Flag driveListed = 0;
+  std::atomic<Flag> supportedDriveFound{0};
+  Flag discoveryReported = 0;
+  std::int32_t selectedDrive = 0;
+  std::uint8_t ntDriveIndex = 0;
+  std::uint8_t selectedAdapter = 0;
+  std::uint8_t selectedTarget = 0;
+  Flag driveSelected = 0;
+
+  // Image and download.
+  char imagePath[kImagePathSize] = {};
+  char imageName[kImageNameSize] = {};
+  char imageHeader[kImageHeaderSize + 1] = {};
+  Flag imageOpen = 0;
+  Flag downloadConfirmed = 0;
+  std::atomic<std::uint8_t> nextBlock{0};
+  // Set while a block is being framed or its DownloadCommand is outstanding, so a second
+  // Download command cannot touch blockBuffer or send the block twice.
+  std::atomic<Flag> blockInFlight{0};
+  Flag finalBlockBusy = 0;
+  Flag progressMode = 0;
+  std::uint8_t progressStep = kInitialProgressStep;
+  // Page-aligned: the pass-through back end hands it to the storage stack as a direct buffer,
+  // and one not aligned to the adapter's alignment mask is refused as an invalid parameter.
+  alignas(4096) std::uint8_t blockBuffer[kBlockBufferSize] = {};
+};
+
+extern AppState appState;
+
+// Puts every field back to its initial value. For tests; the program never resets its state.
+void resetAppState();
+
+// Takes the last drive found as the target if none has been taken yet.
+void selectDefaultDrive();
+
+}  // namespace flindor

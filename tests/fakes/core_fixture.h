@@ -1,0 +1,38 @@
+#pragma once
+// The base of the core's tests: fresh state, recording fakes installed, the windows known.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "state/app_state.h"
+#include "tests/fakes/fake_files.h"
+#include "tests/fakes/fake_ui.h"
+
+namespace flindor::testing {
+
+class CoreTest : public ::testing::Test {
+ protected:
+  CoreTest() {
+    resetState();
+    ports() = Ports{};
+    ports().ui = &ui;
+    ports().files = &files;
+  }
+  // Initial state again, with the windows known, as after start-up.
+  void resetState() {
+    resetAppState();
+    appState.mainWindow = kMainWindow;
+    appState.controlPanel = kControlPanel;
+    appState.driveCombo = kDriveCombo;
+  }
+  ~CoreTest() override { ports() = Ports{}; }
+
+  // Records a drive in the table as discovery would.
+  void addDrive(const char* identification, const char* revision, std::uint8_t adapter = 0,
+                std::uint8_t target = 0, std::uint8_t letter = 0);
+
+  FakeUi ui;
+  FakeFiles files;
+};
+
+}  // namespace flindor::testing
