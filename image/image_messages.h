@@ -8,7 +8,8 @@ inline constexpr char kConfirm[] = "Confirm";
 inline constexpr char kFailToOpen[] = "FAIL TO OPEN FILE";
 inline constexpr char kFailToRead[] = "FAIL TO READ FILE";
 inline constexpr char kSizeDifferent[] = "FILE SIZE IS DIFFERENT!!";
-inline constexpr char kModelDifferent[] = "!!! MODEL IS DIFFERENT !!!\n\n!!! IT'S NOT ZIB BIN FILE !!!";
+inline constexpr char kModelDifferent[] =
+    "!!! MODEL IS DIFFERENT !!!\n\n!!! IT'S NOT ZIB BIN FILE !!!";
 inline constexpr char kFileOpen[] = " !!! FLASH FILE OPEN !!!";
 
 // The file dialog's filter: two label/pattern pairs, then the empty text that ends the list.

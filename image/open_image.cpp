@@ -76,8 +76,7 @@ void openImage() {
 
   char header[kImageHeaderSize + 1] = {};
   std::uint32_t got = 0;
-  if (!files.setPosition(file.get(), 0) ||
-      !files.read(file.get(), header, kImageHeaderSize, got)) {
+  if (!files.setPosition(file.get(), 0) || !files.read(file.get(), header, kImageHeaderSize, got)) {
     warn(image_text::kFailToRead, kIconError);
     return;
   }

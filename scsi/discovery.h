@@ -8,14 +8,14 @@ namespace flindor {
 
 // What a finished ASPI INQUIRY tells discovery.
 struct InquiryCompletion {
-  std::uint8_t status;        // SRB_Status
-  std::uint8_t adapter;       // SRB_HaId
-  std::uint8_t target;        // SRB_Target
-  const std::uint8_t* data;   // the 36 bytes of INQUIRY data
+  std::uint8_t status;       // SRB_Status
+  std::uint8_t adapter;      // SRB_HaId
+  std::uint8_t target;       // SRB_Target
+  const std::uint8_t* data;  // the 36 bytes of INQUIRY data
 };
 
 // Private commands of the main window, sent with wParam and lParam both equal to the id.
-inline constexpr std::uint16_t kCommandNextInquiry = 4660;        // 0x1234
+inline constexpr std::uint16_t kCommandNextInquiry = 4660;         // 0x1234
 inline constexpr std::uint16_t kCommandDiscoveryFinished = 17185;  // 0x4321
 
 // The main window's WM_CREATE: starts the scan (ASPI) or probes A: to H: (pass-through).

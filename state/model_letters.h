@@ -8,8 +8,15 @@ constexpr bool hasSupportedModelLetters(const char* text) {
   const char prefix = text[0];
   if (prefix != 'D' && prefix != 'd') return false;
   switch (text[1]) {
-    case 'A': case 'a': case 'B': case 'b': case 'C': case 'c': return true;
-    default: return false;
+    case 'A':
+    case 'a':
+    case 'B':
+    case 'b':
+    case 'C':
+    case 'c':
+      return true;
+    default:
+      return false;
   }
 }
 

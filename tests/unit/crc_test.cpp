@@ -1,9 +1,9 @@
+#include <gtest/gtest.h>
+
 #include <boost/crc.hpp>
 #include <cstring>
 #include <random>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "image/crc32.h"
 

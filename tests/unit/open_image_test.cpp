@@ -81,7 +81,9 @@ TEST_F(OpenImageTest, ModelLettersOfEitherCaseAreAcceptedOthersRejected) {
     open(kPath, patternedImage(header));
     EXPECT_THAT(boxes(), ElementsAre(kAccepted)) << header;
   }
-  for (const char* header : {"DD13", "XA13", "dz13", "EA13", "D\0" "13"}) {
+  for (const char* header : {"DD13", "XA13", "dz13", "EA13",
+                             "D\0"
+                             "13"}) {
     resetState();
     ui.clear();
     open(kPath, patternedImage(header));
@@ -134,8 +136,8 @@ TEST_F(OpenImageTest, FilesThatCannotBeOpenedOrReadAreRefused) {
   ui.chooseFile("C:\\FW\\BAD.BIN");
   openImage();
   const std::string failOpen = "main [WARNING] FAIL TO OPEN FILE 16";
-  EXPECT_THAT(boxes(), ElementsAre(failOpen, failOpen, failOpen,
-                                   "main [WARNING] FAIL TO READ FILE 16"));
+  EXPECT_THAT(boxes(),
+              ElementsAre(failOpen, failOpen, failOpen, "main [WARNING] FAIL TO READ FILE 16"));
   EXPECT_EQ(appState.imageOpen, 0u);
   EXPECT_STREQ(appState.imagePath, "");
   EXPECT_EQ(files.openHandles(), 0);
