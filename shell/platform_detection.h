@@ -1,0 +1,16 @@
+#pragma once
+// Which SCSI back end this Windows offers, told by where the registry keeps "ProductName".
+
+#include <cstdint>
+
+namespace flindor {
+
+inline constexpr std::uint8_t kAspiPlatform = 0;         // Windows 95, 98, Me: wnaspi32.dll
+inline constexpr std::uint8_t kPassThroughPlatform = 1;  // Windows NT, 2000, XP and later
+
+// A product name under the Windows key means ASPI; one only under the Windows NT key means
+// pass-through; none means ASPI. The name read is kept in appState.productName. Called once, at
+// start-up, through the System port.
+std::uint8_t detectPlatform();
+
+}  // namespace flindor

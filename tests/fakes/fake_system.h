@@ -1,0 +1,68 @@
+#pragma once
+// The System port in memory: a registry under HKEY_LOCAL_MACHINE, and the token, privilege and
+// reboot calls with configurable results. Every call is recorded, one line each, in order.
+
+#include <cstdint>
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/ports.h"
+
+namespace flindor::testing {
+
+class FakeSystem : public System {
+ public:
+  RegistryRead readMachineValue(const char* subkey, const char* value, char* buffer,
+                                std::uint32_t& size) override;
+  bool openProcessToken(ObjectHandle& token) override;
+  bool lookupShutdownPrivilege(std::uint64_t& luid) override;
+  bool enablePrivilege(ObjectHandle token, std::uint64_t luid) override;
+  std::uint32_t lastError() override;
+  void closeHandle(ObjectHandle handle) override;
+  bool exitWindows(std::uint32_t flags, std::uint32_t reserved) override;
+
+  // The registry. Key and value names compare without regard to case, as Windows compares them.
+  // A value is stored as its bytes: a terminating zero is there only if the text includes it.
+  void setValue(const std::string& subkey, const std::string& name, const std::string& bytes);
+  void addKey(const std::string& subkey);
+  // The key exists but is not granted with all-access rights (e.g. without elevation).
+  void denyAllAccess(const std::string& subkey);
+
+  struct RegistryCall {
+    std::string subkey;
+    std::string value;
+    std::uint32_t capacity;
+    friend bool operator==(const RegistryCall&, const RegistryCall&) = default;
+  };
+  std::vector<RegistryCall> registryReads() const;
+
+  // What the token, privilege and reboot calls answer.
+  bool tokenOpens = true;
+  ObjectHandle token = 0x70;
+  bool privilegeFound = true;
+  std::uint64_t shutdownLuid = 0x13;
+  bool privilegeEnabled = true;
+  std::uint32_t lastErrorValue = 0;  // e.g. 1300, ERROR_NOT_ALL_ASSIGNED, after a success
+  bool exitWindowsSucceeds = true;
+
+  // Every call, one line each: "open token", "lookup shutdown privilege",
+  // "enable privilege 112 19", "last error", "close 112", "exit windows 6 0", "read <key> <value>".
+  std::vector<std::string> log() const;
+  int count(const std::string& line) const;  // calls logged exactly as `line`
+
+ private:
+  struct Key {
+    bool allAccess = true;
+    std::map<std::string, std::string> values;
+  };
+  void record(std::string line);
+
+  mutable std::mutex mutex_;
+  std::map<std::string, Key> keys_;  // by lower-case name
+  std::vector<RegistryCall> reads_;
+  std::vector<std::string> log_;
+};
+
+}  // namespace flindor::testing
