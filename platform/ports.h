@@ -71,6 +71,7 @@ class UserInterface {
   virtual void postQuit(int exitCode) = 0;
   virtual void comboAddString(WindowHandle combo, const char* text) = 0;
   virtual int comboCurrentSelection(WindowHandle combo) = 0;  // -1 (CB_ERR) when none
+  virtual void comboSetSelection(WindowHandle, int) {}  // CB_SETCURSEL
 };
 
 // Files, opened by path for one operation each.
@@ -95,6 +96,15 @@ class AspiManager {
   virtual std::uint32_t getSupportInfo() = 0;
   // SendASPI32Command: returns SS_PENDING (0) when it accepted a posted request.
   virtual std::uint32_t sendCommand(void* request) = 0;
+};
+
+// Loading the ASPI manager's library at start-up.
+class AspiLibrary {
+ public:
+  virtual ~AspiLibrary() = default;
+  virtual ModuleHandle load(const char* fileName) = 0;  // nullptr when it cannot be loaded
+  virtual void* entryPoint(ModuleHandle library, const char* name) = 0;  // nullptr when absent
+  virtual void free(ModuleHandle library) = 0;
 };
 
 // The heap the ASPI requests live on; a port so tests can count what is taken and given back.
@@ -143,6 +153,7 @@ struct Ports {
   UserInterface* ui = nullptr;
   FileSystem* files = nullptr;
   AspiManager* aspi = nullptr;
+  AspiLibrary* aspiLibrary = nullptr;
   Heap* heap = nullptr;
   VolumeDevices* volumes = nullptr;
   System* system = nullptr;

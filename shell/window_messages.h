@@ -18,7 +18,7 @@ inline constexpr std::uint16_t kCommandAbout = 40004;
 inline constexpr std::uint16_t kCommandOpen = 40005;
 inline constexpr std::uint16_t kCommandAccelerator = 40012;  // Alt+/ and Alt+?: no handler
 
-inline constexpr int kToolTipNeedTextA = -520;  // TTN_NEEDTEXTA
+inline constexpr int kToolTipNeedTextA = -520;              // TTN_NEEDTEXTA
 inline constexpr std::uint16_t kComboSelectionChanged = 1;  // CBN_SELCHANGE
 
 constexpr std::uint16_t lowWord(std::uintptr_t value) { return static_cast<std::uint16_t>(value); }

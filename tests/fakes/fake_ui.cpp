@@ -114,6 +114,11 @@ void FakeUi::comboAddString(WindowHandle combo, const char* text) {
 
 int FakeUi::comboCurrentSelection(WindowHandle) { return comboSelection; }
 
+void FakeUi::comboSetSelection(WindowHandle combo, int index) {
+  record("combo select " + windowName(combo) + " " + std::to_string(index));
+  comboSelection = index;
+}
+
 std::vector<std::string> FakeUi::log() const {
   std::lock_guard lock(mutex_);
   return log_;

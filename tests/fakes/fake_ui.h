@@ -45,6 +45,7 @@ class FakeUi : public UserInterface {
   void postQuit(int exitCode) override;
   void comboAddString(WindowHandle combo, const char* text) override;
   int comboCurrentSelection(WindowHandle combo) override;
+  void comboSetSelection(WindowHandle combo, int index) override;
 
   // Every call, one line each.
   std::vector<std::string> log() const;

@@ -1,0 +1,17 @@
+#pragma once
+// The texts the download shows, byte for byte.
+
+namespace flindor::download_text {
+
+inline constexpr char kWarning[] = "WARNING";
+inline constexpr char kSuccess[] = "SUCCESS";
+inline constexpr char kNotOpen[] = "FLASH FILE NOT OPEN!!";
+inline constexpr char kWriteFailed[] = "FAIL TO Write Download FILE";
+inline constexpr char kAspiError[] = "ERROR  !!";
+inline constexpr char kCaution[] =
+    "\n  Cautions :\n  After Press Any Key, \n  Do Not operate anything for about 30 seconds.\n"
+    "  It will be displayed next message of Upgrading Drive's F/W is finished";
+inline constexpr char kComplete[] =
+    "\n\n    !!! UPDATE COMPLETE !!!\n\n!!! THIS WILL REBOOT YOUR PC !!!      ";
+
+}  // namespace flindor::download_text

@@ -1,0 +1,120 @@
+#include "download/download_sequencer.h"
+
+#include "download/download_messages.h"
+#include "image/image_commands.h"
+#include "image/image_layout.h"
+#include "platform/ports.h"
+#include "scsi/aspi_transport.h"
+#include "scsi/pass_through_transport.h"
+#include "state/app_state.h"
+
+namespace flindor {
+namespace {
+
+void startProgressDisplay() {
+  AppState& s = appState;
+  s.finalBlockBusy = 1;
+  ports().ui->setTimer(s.controlPanel, kProgressTimer, kProgressTimerPeriodMs);
+  s.progressMode = 1;
+}
+
+void enableShutdownPrivilege() {
+  System& system = *ports().system;
+  ObjectHandle token = kInvalidHandle;
+  if (!system.openProcessToken(token)) return;
+  std::uint64_t luid = 0;
+  if (system.lookupShutdownPrivilege(luid)) {
+    system.enablePrivilege(token, luid);
+    if (system.lastError() != 0) system.enablePrivilege(token, luid);
+  }
+  system.closeHandle(token);
+}
+
+}  // namespace
+
+void downloadStep() {
+  AppState& s = appState;
+  UserInterface& ui = *ports().ui;
+  if (s.imageOpen == 0) {
+    ui.beep();
+    ui.messageBox(s.mainWindow, download_text::kNotOpen, download_text::kWarning, kIconError);
+    return;
+  }
+  if (s.driveCount == 0) return;
+  selectDefaultDrive();
+  if (s.downloadConfirmed == 0) ui.showDialog(kConfirmDialogTemplate, s.mainWindow);
+  if (s.downloadConfirmed != 1) return;
+  if (s.nextBlock >= kBlockCount) {
+    finishDownload();
+    return;
+  }
+  if (s.finalBlockBusy != 0) return;
+  // A block already framed or outstanding owns blockBuffer: a second Download waits for it.
+  Flag idle = 0;
+  if (!s.blockInFlight.compare_exchange_strong(idle, 1)) return;
+  if (loadBlock()) {
+    sendBlock();
+  } else {
+    s.blockInFlight = 0;
+  }
+}
+
+void sendBlock() {
+  AppState& s = appState;
+  const std::uint8_t block = s.nextBlock;
+  if (block > kFinalBlock) return;
+  if (s.platformKind == 1) {
+    if (block == kFinalBlock) {
+      ports().ui->messageBox(nullptr, download_text::kCaution, download_text::kWarning,
+                             kIconWarning);
+      startProgressDisplay();
+    }
+    const bool sent = passThroughDownloadCommand(s.ntDriveIndex, block) == 1;
+    // The drive may drop off the bus while it programs its flash: the final block counts as
+    // done whatever the answer.
+    blockFinished(sent || block == kFinalBlock);
+    return;
+  }
+  if (aspiDownloadCommand() && block == kFinalBlock) startProgressDisplay();
+}
+
+void blockFinished(bool succeeded) {
+  AppState& s = appState;
+  const std::uint8_t block = s.nextBlock;
+  if (!succeeded) {
+    s.blockInFlight = 0;
+    if (s.platformKind == 1) {
+      ports().ui->messageBox(nullptr, download_text::kWriteFailed, download_text::kWarning,
+                             kIconWarning);
+    } else {
+      ports().ui->messageBox(s.controlPanel, download_text::kAspiError, download_text::kWarning,
+                             kIconExclamation);
+    }
+    return;
+  }
+  if (block > kFinalBlock) {
+    s.blockInFlight = 0;
+    return;
+  }
+  // nextBlock moves on before the guard opens, so no Download in between can resend a block.
+  s.nextBlock = static_cast<std::uint8_t>(block + 1);
+  s.blockInFlight = 0;
+  ports().ui->sendCommand(ports().ui->parentOf(s.controlPanel), kCommandDownload, block + 1);
+}
+
+void finishDownload() {
+  AppState& s = appState;
+  UserInterface& ui = *ports().ui;
+  s.progressStep = kProgressFull;
+  ui.sendTimerTick(s.controlPanel);
+  ui.killTimer(s.controlPanel, kProgressTimer);
+  ui.beep();
+  ui.messageBox(s.mainWindow, download_text::kComplete, download_text::kSuccess, kIconInformation);
+  enableShutdownPrivilege();
+  for (int attempt = 0; attempt < kRebootAttempts; ++attempt) {
+    if (ports().system->exitWindows(kRebootFlags, 0)) break;
+  }
+  ui.postQuit(0);
+}
+
+}  // namespace flindor

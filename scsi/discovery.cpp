@@ -1,0 +1,158 @@
+#include "scsi/discovery.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "image/image_commands.h"
+#include "scsi/aspi_transport.h"
+#include "scsi/discovery_messages.h"
+#include "scsi/pass_through_transport.h"
+#include "state/app_state.h"
+#include "state/model_letters.h"
+
+namespace flindor {
+
+namespace {
+
+constexpr std::uint8_t kCdDvdDevice = 5;   // peripheral qualifier 0, device type 5
+constexpr std::uint8_t kDriveLetters = 8;  // A: to H:
+constexpr std::uint8_t kTargetsPerAdapter = 8;
+// scanIndex is 8 bits wide: with 32 adapters or more the last address could never be reached.
+constexpr std::uint8_t kMaxScannedAdapters = 31;
+constexpr char kZibVendor[] = "ZIB";
+
+constexpr std::size_t kIdentificationOffset = 8;
+constexpr std::size_t kIdentificationLength = 24;
+constexpr std::size_t kRevisionOffset = 32;
+constexpr std::size_t kRevisionLength = 4;
+
+int scanEnd() { return std::min(appState.adapterCount, kMaxScannedAdapters) * kTargetsPerAdapter; }
+
+void copyInquiryTexts(const std::uint8_t* data, DriveEntry& entry) {
+  std::memcpy(entry.identification, data + kIdentificationOffset, kIdentificationLength);
+  entry.identification[kIdentificationLength] = '\0';
+  std::memcpy(entry.revision, data + kRevisionOffset, kRevisionLength);
+  entry.revision[kRevisionLength] = '\0';
+}
+
+void sendToMainWindow(std::uint16_t command) {
+  ports().ui->sendCommand(appState.mainWindow, command, command);
+}
+
+void reportNoUsableDrive(const char* text, const char* caption) {
+  ports().ui->messageBox(appState.mainWindow, text, caption, kIconError);
+  ports().ui->destroyWindow(appState.mainWindow);
+}
+
+}  // namespace
+
+void startDiscovery() {
+  AppState& s = appState;
+  s.scanIndex = 0;
+  s.driveCount = 0;
+  s.selectedAdapter = 0;
+  s.selectedTarget = 0;
+  if (s.platformKind == 0) {
+    aspiInquiry();
+    return;
+  }
+  for (std::uint8_t letter = 0; letter < kDriveLetters; ++letter) {
+    s.scanIndex = letter;
+    // A fifth drive has no place in the table and is ignored.
+    if (s.driveCount >= kDriveTableSize) continue;
+    if (probeDriveLetter(letter, s.driveCount) == 1) ++s.driveCount;
+  }
+  if (s.driveListed == 0) {
+    ports().ui->messageBox(nullptr, discovery_text::kNoDriveKmx, discovery_text::kNoVadade,
+                           kIconError);
+    ports().ui->postQuit(0);
+  }
+}
+
+int probeDriveLetter(std::uint8_t letterIndex, std::uint8_t entryIndex) {
+  AppState& s = appState;
+  if (entryIndex >= kDriveTableSize) return 0;
+  DriveEntry& entry = s.driveTable[entryIndex];
+  entry.driveLetterIndex = letterIndex;
+  if (passThroughInquiry(entryIndex) != 1) return 0;
+  if (std::memcmp(s.blockBuffer + kIdentificationOffset, kZibVendor, 3) != 0) return 0;
+  copyInquiryTexts(s.blockBuffer, entry);
+  entry.present = 1;
+  entry.driveLetterIndex = letterIndex;
+  s.supportedDriveFound = 1;
+  s.driveListed = 1;
+  return 1;
+}
+
+void recordInquiry(const InquiryCompletion& answer) {
+  AppState& s = appState;
+  const std::uint8_t count = s.driveCount;
+  if (answer.status == SS_COMP && answer.data[0] == kCdDvdDevice && count < kDriveTableSize) {
+    DriveEntry& entry = s.driveTable[count];
+    copyInquiryTexts(answer.data, entry);
+    if (hasSupportedModelLetters(entry.revision)) s.supportedDriveFound = 1;
+    entry.adapterId = answer.adapter;
+    entry.targetId = answer.target;
+    entry.present = 1;
+    // Published last: the GUI thread may read the entry below driveCount at any time.
+    s.driveCount = count + 1;
+  }
+  const int next = ++s.scanIndex;
+  if (next < scanEnd()) {
+    sendToMainWindow(kCommandNextInquiry);
+  } else if (next == scanEnd()) {
+    sendToMainWindow(kCommandDiscoveryFinished);
+  }
+}
+
+void nextInquiry() {
+  AppState& s = appState;
+  s.selectedAdapter = s.scanIndex / kTargetsPerAdapter;
+  s.selectedTarget = s.scanIndex % kTargetsPerAdapter;
+  if (s.platformKind == 0) {
+    aspiInquiry();
+  } else {
+    ports().ui->messageBox(nullptr, discovery_text::kInquiryOnNt, discovery_text::kInfo,
+                           kIconExclamation);
+  }
+}
+
+void finishDiscovery() {
+  AppState& s = appState;
+  UserInterface& ui = *ports().ui;
+  for (int i = 0; i < kDriveTableSize; ++i) {
+    const DriveEntry& entry = s.driveTable[i];
+    if (entry.present != 1) continue;
+    ui.setWindowText(s.driveCombo, entry.identification);
+    // The list is never sorted, so a list index is a drive table index.
+    ui.comboAddString(s.driveCombo, entry.identification);
+    ui.setItemText(s.controlPanel, kFieldOldVersion, entry.revision);
+    s.selectedAdapter = entry.adapterId;
+    s.selectedTarget = entry.targetId;
+    s.selectedDrive = i;
+    if (s.platformKind == 1) s.ntDriveIndex = static_cast<std::uint8_t>(i);
+    s.driveListed = 1;
+  }
+  if (s.driveListed != 1) {
+    reportNoUsableDrive(discovery_text::kNoDvdRom, discovery_text::kNoRomDrive);
+    return;
+  }
+  if (s.supportedDriveFound == 0) {
+    reportNoUsableDrive(discovery_text::kNoZibDrive, discovery_text::kNoVadade);
+    return;
+  }
+  ui.showWindow(s.mainWindow);
+  ui.showWindow(s.controlPanel);
+  ui.showWindow(s.driveCombo);
+  const DriveEntry& target = s.driveTable[s.selectedDrive];
+  s.selectedAdapter = target.adapterId;
+  s.selectedTarget = target.targetId;
+  s.driveSelected = 1;
+  ui.setItemText(s.controlPanel, kFieldDownloadFile, discovery_text::kNotOpen);
+  ui.setItemText(s.controlPanel, kFieldOldVersion, target.revision);
+  ui.setItemText(s.controlPanel, kFieldNewVersion, discovery_text::kNotOpen);
+  s.imageOpen = 0;
+  std::memset(s.imageName, 0, sizeof s.imageName);
+}
+
+}  // namespace flindor

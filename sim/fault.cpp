@@ -1,0 +1,28 @@
+#include "sim/fault.h"
+
+#include <array>
+#include <utility>
+
+namespace flindor::sim {
+namespace {
+
+constexpr std::array<std::pair<FaultKind, const char*>, 7> kNames{{
+    {FaultKind::NotAccepted, "not-accepted"},
+    {FaultKind::NoCompletion, "no-completion"},
+    {FaultKind::AspiError, "aspi-error"},
+    {FaultKind::CheckCondition, "check-condition"},
+    {FaultKind::IoctlFails, "ioctl-fails"},
+    {FaultKind::OpenFails, "open-fails"},
+    {FaultKind::DropOff, "drop-off"},
+}};
+
+}  // namespace
+
+std::optional<FaultKind> faultKindNamed(std::string_view name) {
+  for (const auto& [kind, text] : kNames) {
+    if (name == text) return kind;
+  }
+  return std::nullopt;
+}
+
+}  // namespace flindor::sim

@@ -1,0 +1,22 @@
+#pragma once
+// The faults that can be planned for a DownloadCommand of a given block.
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+namespace flindor::sim {
+
+enum class FaultKind {
+  NotAccepted,     // ASPI: SendASPI32Command refuses the request; no completion follows
+  NoCompletion,    // ASPI: taken, but its post routine is never called
+  AspiError,       // ASPI: the drive takes the block, the request still ends with SS_ERR
+  CheckCondition,  // the drive refuses the block with CHECK CONDITION
+  IoctlFails,      // pass-through: the drive takes the block, DeviceIoControl still fails
+  OpenFails,       // pass-through: the volume cannot be opened while the drive waits for it
+  DropOff,         // final block: the drive programs its flash, then leaves the bus unanswered
+};
+
+std::optional<FaultKind> faultKindNamed(std::string_view name);
+
+}  // namespace flindor::sim

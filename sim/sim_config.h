@@ -1,0 +1,34 @@
+#pragma once
+// The simulated bus as a small text file describes it, so the simulated wnaspi32.dll and the
+// demo can be set up without code. One setting per line, "name value", the value running to
+// the end of the line; lines starting with # are comments:
+//
+//   adapters 1                      host adapters GetASPI32SupportInfo reports (default 1)
+//   programming-delay-ms 3000       how long the drive programs after the final block
+//   transcript Z:\tmp\sim.log       one line per command, appended
+//   flash-output Z:\tmp\flash.bin   the flashed data, written after the final block
+//   device                          starts a device; the lines below describe it
+//   adapter 0                       reachable through ASPI at this adapter...
+//   target 1                        ...and target (default 0)
+//   letter E                        reachable as volume E:
+//   type 5                          peripheral device type byte (default 5, CD/DVD)
+//   vendor ZIB                      INQUIRY texts, padded with blanks
+//   product KMX4820T
+//   revision DA12
+//   fault 10 check-condition [2]    a fault for block 10, the next 2 times (default once);
+//                                   kinds: not-accepted, no-completion, aspi-error,
+//                                   check-condition, ioctl-fails, open-fails, drop-off
+
+#include <istream>
+#include <string>
+
+#include "sim/simulated_bus.h"
+
+namespace flindor::sim {
+
+// Adds what `text` describes to `bus`. False, with the line and its fault in `error`, when a
+// line cannot be read; nothing of a device is added before its description is complete.
+bool loadSimConfig(std::istream& text, SimulatedBus& bus, std::string& error);
+bool loadSimConfigFile(const std::string& path, SimulatedBus& bus, std::string& error);
+
+}  // namespace flindor::sim

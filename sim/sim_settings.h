@@ -1,0 +1,20 @@
+#pragma once
+// What the whole simulated bus shares: the host adapters, the drive's programming time, and
+// where the transcript and the flashed data go.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace flindor::sim {
+
+struct SimSettings {
+  std::uint8_t adapters = 1;
+  std::uint32_t programmingDelayMs = 0;
+  std::string flashOutputPath;  // "" keeps the flashed data in memory only
+  std::string transcriptPath;   // "" keeps the transcript in memory only
+  // Lets time pass while the drive is busy; unset, simulated time costs nothing.
+  std::function<void(std::uint32_t ms)> sleep;
+};
+
+}  // namespace flindor::sim

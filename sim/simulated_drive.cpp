@@ -1,0 +1,201 @@
+#include "sim/simulated_drive.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+
+#include "image/crc32.h"
+#include "image/image_layout.h"
+#include "scsi/scsi_commands.h"
+
+namespace flindor::sim {
+namespace {
+
+constexpr std::size_t kInquiryDataBytes = 96;  // standard data and the vendor-specific part
+constexpr std::uint32_t kFlashBytes = kImageFileSize - kImageHeaderBytes;
+
+// Sense keys and additional sense codes of the refusals.
+constexpr std::uint8_t kIllegalRequest = 0x05;
+constexpr std::uint8_t kMediumError = 0x03;
+constexpr std::uint8_t kInvalidOpcode = 0x20;
+constexpr std::uint8_t kInvalidFieldInCdb = 0x24;
+constexpr std::uint8_t kParameterListLength = 0x1A;
+constexpr std::uint8_t kInvalidFieldInParameters = 0x26;
+constexpr std::uint8_t kSequenceError = 0x2C;
+constexpr std::uint8_t kWriteError = 0x0C;
+
+std::string format(const char* pattern, unsigned a, unsigned b = 0) {
+  char text[64];
+  std::snprintf(text, sizeof text, pattern, a, b);
+  return text;
+}
+
+void refuse(DriveAnswer& answer, std::uint8_t key, std::uint8_t code, std::string reason) {
+  answer.status = kScsiStatusCheckCondition;
+  answer.transferred = 0;
+  answer.sense = {};
+  answer.sense[0] = 0x70;  // current error, fixed format
+  answer.sense[2] = key;
+  answer.sense[7] = kSenseBytes - 8;
+  answer.sense[12] = code;
+  answer.remark = std::move(reason);
+}
+
+void putPadded(std::uint8_t* at, const std::string& text, std::size_t width) {
+  std::memset(at, ' ', width);
+  std::memcpy(at, text.data(), std::min(width, text.size()));
+}
+
+bool residueIsZero(const std::uint8_t* data, std::uint32_t length) {
+  std::uint32_t reg = kCrcInitial;
+  return crcUpdate(data, length, reg) == 0;
+}
+
+}  // namespace
+
+SimulatedDrive::SimulatedDrive(DriveIdentity identity, const SimSettings& settings)
+    : identity_(std::move(identity)), settings_(settings), received_(kFlashBytes, 0) {}
+
+DriveAnswer SimulatedDrive::execute(const ScsiRequest& request) {
+  if (request.cdb == nullptr || request.cdbLength == 0) {
+    DriveAnswer answer;
+    answer.command = "EMPTY CDB";
+    refuse(answer, kIllegalRequest, kInvalidOpcode, "no CDB");
+    return answer;
+  }
+  switch (request.cdb[0]) {
+    case kInquiryOpcode:
+      return inquiry(request);
+    case kDownloadOpcode:
+      return download(request);
+    default: {
+      DriveAnswer answer;
+      answer.command = format("OPCODE 0x%02X", request.cdb[0]);
+      refuse(answer, kIllegalRequest, kInvalidOpcode, "unknown operation code");
+      return answer;
+    }
+  }
+}
+
+DriveAnswer SimulatedDrive::inquiry(const ScsiRequest& request) {
+  DriveAnswer answer;
+  const std::uint8_t allocation =
+      request.cdbLength > kInquiryAllocationByte ? request.cdb[kInquiryAllocationByte] : 0;
+  answer.command = format("INQUIRY alloc=%u len=%u", allocation, request.dataLength);
+  if (request.cdbLength < 6 || request.cdb[1] != 0 || request.cdb[2] != 0) {
+    refuse(answer, kIllegalRequest, kInvalidFieldInCdb, "not a standard INQUIRY");
+    return answer;
+  }
+  if (allocation > 0 && (request.direction != DataDirection::In || request.data == nullptr)) {
+    refuse(answer, kIllegalRequest, kInvalidFieldInCdb, "no data-in buffer");
+    return answer;
+  }
+  std::uint8_t data[kInquiryDataBytes] = {};
+  data[kInquiryPeripheralByte] = identity_.peripheralType;
+  data[1] = 0x80;  // removable medium
+  data[3] = 0x32;  // ATAPI, response data format 2
+  data[4] = kInquiryDataBytes - 5;
+  putPadded(data + kInquiryVendorOffset, identity_.vendor, 8);
+  putPadded(data + kInquiryProductOffset, identity_.product, 16);
+  putPadded(data + kInquiryRevisionOffset, identity_.revision, 4);
+  // A device sends no more than it was asked for, nor more than the buffer holds.
+  answer.transferred = std::min<std::uint32_t>({allocation, kInquiryDataBytes, request.dataLength});
+  if (answer.transferred > 0) std::memcpy(request.data, data, answer.transferred);
+  answeredInquiry_ = true;
+  return answer;
+}
+
+DriveAnswer SimulatedDrive::download(const ScsiRequest& request) {
+  DriveAnswer answer;
+  const std::uint8_t block =
+      request.cdbLength > kDownloadBlockByte ? request.cdb[kDownloadBlockByte] : 0;
+  const bool hasData = request.data != nullptr && request.dataLength >= kBlockCrcBytes;
+  const bool crcOk = hasData && residueIsZero(request.data, request.dataLength);
+  answer.command =
+      format("DOWNLOAD block=%u len=%u", block, request.dataLength) + (!hasData ? " crc=-"
+                                                                       : crcOk  ? " crc=ok"
+                                                                                : " crc=bad");
+  lastTaken_ = false;
+
+  if (request.cdbLength != kCdbBytes) {
+    refuse(answer, kIllegalRequest, kInvalidFieldInCdb,
+           format("CDB length %u", static_cast<unsigned>(request.cdbLength)));
+    return answer;
+  }
+  const Cdb wanted = downloadCdb(block);
+  for (std::size_t i = 1; i < kCdbBytes; ++i) {
+    if (request.cdb[i] != wanted[i] && i != kDownloadBlockByte) {
+      refuse(answer, kIllegalRequest, kInvalidFieldInCdb,
+             format("CDB byte %u is 0x%02X", static_cast<unsigned>(i), request.cdb[i]));
+      return answer;
+    }
+  }
+  if (block > kFinalBlock) {
+    refuse(answer, kIllegalRequest, kInvalidFieldInCdb, "no such block");
+    return answer;
+  }
+  if (request.direction != DataDirection::Out || !hasData) {
+    refuse(answer, kIllegalRequest, kInvalidFieldInCdb, "no data-out buffer");
+    return answer;
+  }
+  if (request.dataLength != framedBlockBytes(block)) {
+    refuse(answer, kIllegalRequest, kParameterListLength,
+           format("length %u, wants %u", request.dataLength, framedBlockBytes(block)));
+    return answer;
+  }
+  const bool repeat = repeatAllowed_ && expected_ > 0 && block == expected_ - 1;
+  if (block != expected_ && !repeat) {
+    refuse(answer, kIllegalRequest, kSequenceError,
+           format("out of order, waits for %u", expected_));
+    return answer;
+  }
+  if (!crcOk) {
+    refuse(answer, kIllegalRequest, kInvalidFieldInParameters, "bad CRC");
+    return answer;
+  }
+  if (takeFault(FaultKind::CheckCondition, block)) {
+    refuse(answer, kMediumError, kWriteError, "fault check-condition");
+    return answer;
+  }
+
+  std::memcpy(received_.data() + blockFileOffset(block) - kImageHeaderBytes, request.data,
+              blockDataBytes(block));
+  lastTaken_ = true;
+  repeatAllowed_ = false;
+  if (!repeat) expected_ = block + 1;
+  if (block == kFinalBlock) program(answer);
+  return answer;
+}
+
+void SimulatedDrive::program(DriveAnswer& answer) {
+  flashed_ = received_;
+  ++programmings_;
+  expected_ = 0;  // the drive restarts on its new firmware
+  answer.busyMs = settings_.programmingDelayMs;
+  if (!settings_.flashOutputPath.empty()) {
+    std::ofstream out(settings_.flashOutputPath, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(flashed_.data()),
+              static_cast<std::streamsize>(flashed_.size()));
+    if (!out) answer.remark = "flashed data not written to " + settings_.flashOutputPath;
+  }
+  if (takeFault(FaultKind::DropOff, kFinalBlock)) {
+    present_ = false;
+    answer.noResponse = true;
+  }
+}
+
+void SimulatedDrive::planFault(std::uint8_t block, FaultKind kind, int times) {
+  faults_[{block, kind}] += times;
+}
+
+bool SimulatedDrive::takeFault(FaultKind kind, std::uint8_t block) {
+  auto it = faults_.find({block, kind});
+  if (it == faults_.end() || it->second <= 0) return false;
+  --it->second;
+  return true;
+}
+
+void SimulatedDrive::answerLost() { repeatAllowed_ = lastTaken_; }
+
+}  // namespace flindor::sim

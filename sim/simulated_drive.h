@@ -1,0 +1,66 @@
+#pragma once
+// The ZIB drive as a SCSI target: it answers INQUIRY and takes the firmware in 64 blocks,
+// checking every DownloadCommand as the real drive must, and refusing with CHECK CONDITION what
+// is wrong. After the final block it programs its flash: the data is kept and written out.
+// Thread-free: whoever drives it runs one command at a time.
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "sim/fault.h"
+#include "sim/scsi_exchange.h"
+#include "sim/sim_settings.h"
+
+namespace flindor::sim {
+
+struct DriveIdentity {
+  std::uint8_t peripheralType = 0x05;  // CD/DVD device
+  std::string vendor = "ZIB";          // padded with blanks to 8
+  std::string product = "KMX4820T";    // to 16
+  std::string revision = "DA12";       // to 4
+};
+
+class SimulatedDrive {
+ public:
+  SimulatedDrive(DriveIdentity identity, const SimSettings& settings);
+
+  DriveAnswer execute(const ScsiRequest& request);
+
+  // Plans `kind` for the next `times` DownloadCommands of `block` (for OpenFails: the next
+  // opens while the drive waits for `block`).
+  void planFault(std::uint8_t block, FaultKind kind, int times = 1);
+  // True, using one up, when `kind` is planned for `block`.
+  bool takeFault(FaultKind kind, std::uint8_t block);
+  // The host was told the last command failed although the drive took it: the drive then
+  // takes that block once more instead of refusing it as out of order.
+  void answerLost();
+
+  bool present() const { return present_; }
+  bool answeredInquiry() const { return answeredInquiry_; }
+  std::uint8_t expectedBlock() const { return expected_; }
+  int programmings() const { return programmings_; }
+  // The data of the last programming: the image without its header, CRCs stripped.
+  const std::vector<std::uint8_t>& flashed() const { return flashed_; }
+  const DriveIdentity& identity() const { return identity_; }
+
+ private:
+  DriveAnswer inquiry(const ScsiRequest& request);
+  DriveAnswer download(const ScsiRequest& request);
+  void program(DriveAnswer& answer);
+
+  DriveIdentity identity_;
+  const SimSettings& settings_;
+  std::map<std::pair<std::uint8_t, FaultKind>, int> faults_;
+  std::vector<std::uint8_t> received_;
+  std::vector<std::uint8_t> flashed_;
+  std::uint8_t expected_ = 0;
+  bool lastTaken_ = false;
+  bool repeatAllowed_ = false;
+  bool present_ = true;
+  bool answeredInquiry_ = false;
+  int programmings_ = 0;
+};
+
+}  // namespace flindor::sim

@@ -1,0 +1,25 @@
+#include "tests/fakes/fake_aspi.h"
+
+#include <cstring>
+
+namespace flindor::testing {
+
+std::uint32_t FakeAspi::sendCommand(void* request) {
+  auto* srb = static_cast<SrbExecScsiCmd*>(request);
+  Submission s{*srb, {}, answer == SS_PENDING ? srb : nullptr};
+  if (srb->SRB_BufPointer != nullptr) {
+    s.data.assign(srb->SRB_BufPointer, srb->SRB_BufPointer + srb->SRB_BufLen);
+  }
+  submissions.push_back(std::move(s));
+  return answer;
+}
+
+void FakeAspi::complete(std::uint8_t status, const std::vector<std::uint8_t>& answer) {
+  SrbExecScsiCmd* request = submissions.back().live;
+  submissions.back().live = nullptr;
+  if (!answer.empty()) std::memcpy(request->SRB_BufPointer, answer.data(), answer.size());
+  request->SRB_Status = status;
+  request->SRB_PostProc(request);
+}
+
+}  // namespace flindor::testing

@@ -1,0 +1,28 @@
+#include "tests/fakes/fake_volumes.h"
+
+#include <cstring>
+
+namespace flindor::testing {
+
+ObjectHandle FakeVolumes::open(const char* devicePath) {
+  openedPaths.emplace_back(devicePath);
+  if (openFails) return kInvalidHandle;
+  open_.insert(next_);
+  return next_++;
+}
+
+bool FakeVolumes::passThrough(ObjectHandle volume, void* request, std::uint32_t size,
+                              std::uint32_t& bytesReturned) {
+  if (!open_.count(volume)) return false;
+  auto& r = *static_cast<PassThroughRequest*>(request);
+  requests.push_back(r);
+  sizes.push_back(size);
+  if (onRequest) onRequest(r);
+  r.record.ScsiStatus = scsiStatus;
+  bytesReturned = callSucceeds ? size : 0;
+  return callSucceeds;
+}
+
+void FakeVolumes::close(ObjectHandle volume) { open_.erase(volume); }
+
+}  // namespace flindor::testing

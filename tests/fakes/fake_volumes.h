@@ -1,0 +1,37 @@
+#pragma once
+// Recording volume devices: the paths opened, the handles still open, a copy of every
+// pass-through request as it was made, and the answers chosen by the test.
+
+#include <functional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/ports.h"
+#include "scsi/pass_through_request.h"
+
+namespace flindor::testing {
+
+class FakeVolumes : public VolumeDevices {
+ public:
+  ObjectHandle open(const char* devicePath) override;
+  bool passThrough(ObjectHandle volume, void* request, std::uint32_t size,
+                   std::uint32_t& bytesReturned) override;
+  void close(ObjectHandle volume) override;
+
+  bool openFails = false;
+  bool callSucceeds = true;                            // DeviceIoControl's result
+  std::uint8_t scsiStatus = 0;                         // written into ScsiStatus
+  std::function<void(PassThroughRequest&)> onRequest;  // e.g. writes INQUIRY data
+
+  std::vector<std::string> openedPaths;
+  std::vector<PassThroughRequest> requests;  // as made, before the answer
+  std::vector<std::uint32_t> sizes;          // the size passed with each
+  int openHandles() const { return static_cast<int>(open_.size()); }
+
+ private:
+  std::set<ObjectHandle> open_;
+  ObjectHandle next_ = 0x700;
+};
+
+}  // namespace flindor::testing

@@ -1,0 +1,253 @@
+#include "scsi/discovery.h"
+
+#include <cstring>
+
+#include "scsi/aspi_request.h"
+#include "shell/main_window_commands.h"
+#include "sim/simulated_bus.h"
+#include "sim/simulated_volumes.h"
+#include "tests/fakes/core_fixture.h"
+#include "tests/fakes/fake_heap.h"
+#include "tests/fakes/sim_aspi_thread.h"
+
+namespace flindor::testing {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+sim::DriveIdentity drive(const char* vendor, const char* revision, std::uint8_t type = 5) {
+  sim::DriveIdentity identity;
+  identity.vendor = vendor;
+  identity.revision = revision;
+  identity.peripheralType = type;
+  return identity;
+}
+
+std::string identification(int entry) {
+  return std::string(appState.driveTable[entry].identification);
+}
+
+// ---- Pass-through: drive letters probed synchronously inside WM_CREATE ----
+
+class PassThroughDiscoveryTest : public CoreTest {
+ protected:
+  PassThroughDiscoveryTest() : volumes(bus) {
+    ports().volumes = &volumes;
+    appState.platformKind = 1;
+  }
+  void addAt(char letter, sim::DriveIdentity identity) {
+    bus.addDrive(sim::DeviceAddress{std::nullopt, 0, letter}, std::move(identity));
+  }
+  sim::SimulatedBus bus;
+  sim::SimulatedVolumes volumes;
+};
+
+TEST_F(PassThroughDiscoveryTest, RecordsZibDrivesInLetterOrderAndHandsTheLastOneOver) {
+  addAt('B', drive("HL-DT-ST", "1.00"));
+  addAt('D', drive("ZIB", "DA12"));
+  addAt('E', drive("zib", "DA12"));  // the vendor test is case-sensitive
+  addAt('F', drive("ZIB", "DC30"));
+  addAt('I', drive("ZIB", "DB12"));  // beyond H: is never probed
+  startDiscovery();
+  EXPECT_THAT(ui.log(), IsEmpty());
+  ASSERT_EQ(appState.driveCount, 2);
+  EXPECT_EQ(appState.driveTable[0].driveLetterIndex, 3);
+  EXPECT_EQ(appState.driveTable[1].driveLetterIndex, 5);
+  EXPECT_EQ(identification(1), "ZIB     KMX4820T        ");
+  EXPECT_STREQ(appState.driveTable[1].revision, "DC30");
+  EXPECT_EQ(appState.driveTable[1].present, 1);
+  EXPECT_EQ(appState.supportedDriveFound, 1u);
+  EXPECT_EQ(appState.scanIndex, 7);
+  EXPECT_EQ(volumes.openHandles(), 0);
+
+  finishDiscovery();
+  EXPECT_EQ(appState.selectedDrive, 1);
+  EXPECT_EQ(appState.ntDriveIndex, 1);
+  EXPECT_EQ(appState.driveSelected, 1u);
+  const std::string name = "ZIB     KMX4820T        ";
+  EXPECT_THAT(
+      ui.log(),
+      ElementsAre("text combo = " + name, "combo add combo " + name, "field panel 1008 = DA12",
+                  "text combo = " + name, "combo add combo " + name, "field panel 1008 = DC30",
+                  "show main", "show panel", "show combo", "field panel 1002 = Not Open",
+                  "field panel 1008 = DC30", "field panel 1009 = Not Open"));
+}
+
+TEST_F(PassThroughDiscoveryTest, NoZibDriveOnAToHEndsTheRunFromWindowCreation) {
+  addAt('C', drive("OTHER", "DA12"));
+  addAt('J', drive("ZIB", "DA12"));
+  startDiscovery();
+  EXPECT_EQ(appState.driveCount, 0);
+  EXPECT_THAT(ui.log(),
+              ElementsAre("box none [No VADADE]  There is NO DVD-ROM Drive KMX4820T  Attached.  "
+                          "0x10",
+                          "quit 0"));
+}
+
+TEST_F(PassThroughDiscoveryTest, AFifthZibDriveIsIgnoredWithoutWritingPastTheTable) {
+  for (char letter : {'A', 'B', 'C', 'D', 'E', 'F'}) addAt(letter, drive("ZIB", "DB01"));
+  startDiscovery();
+  EXPECT_EQ(appState.driveCount, 4);
+  EXPECT_EQ(appState.driveTable[3].driveLetterIndex, 3);
+  EXPECT_EQ(probeDriveLetter(4, 4), 0);
+}
+
+TEST_F(PassThroughDiscoveryTest, ARejectedDriveLeavesItsEntryFreeForTheNextLetter) {
+  addAt('A', drive("OTHER", "DA12"));
+  EXPECT_EQ(probeDriveLetter(0, 0), 0);
+  EXPECT_EQ(appState.driveTable[0].present, 0);
+  EXPECT_EQ(probeDriveLetter(7, 0), 0);  // no device there: the open fails
+  EXPECT_THAT(ui.log(), IsEmpty());
+}
+
+TEST_F(PassThroughDiscoveryTest, NextInquiryIsNotExpectedHere) {
+  appState.scanIndex = 9;
+  nextInquiry();
+  EXPECT_THAT(ui.log(),
+              ElementsAre("box none [Info] WINDOW NT, 2000, XP Version Inquiry Error !!  0x30"));
+}
+
+// ---- ASPI: one INQUIRY per address, each completion asking for the next ----
+
+std::vector<std::uint8_t> inquiryData(std::uint8_t type, const char* revision) {
+  std::vector<std::uint8_t> data(36, ' ');
+  data[0] = type;
+  std::memcpy(data.data() + 8, "VENDOR  PRODUCT", 15);
+  std::memcpy(data.data() + 32, revision, 4);
+  return data;
+}
+
+class AspiRecordTest : public CoreTest {
+ protected:
+  AspiRecordTest() { appState.adapterCount = 1; }
+  void answer(std::uint8_t status, std::uint8_t type, const char* revision, std::uint8_t target) {
+    const auto data = inquiryData(type, revision);
+    recordInquiry(InquiryCompletion{status, 0, target, data.data()});
+  }
+};
+
+TEST_F(AspiRecordTest, RecordsCompletedCdDvdDevicesAndJudgesTheModelByRevision) {
+  struct Case {
+    std::uint8_t status, type;
+    const char* revision;
+    bool recorded, supported;
+  };
+  const Case cases[] = {
+      {SS_COMP, 5, "DB10", true, true},   {SS_COMP, 5, "dc10", true, true},
+      {SS_COMP, 5, "dA10", true, true},   {SS_COMP, 5, "DD10", true, false},
+      {SS_COMP, 5, "Dz10", true, false},  {SS_COMP, 5, "EA10", true, false},
+      {SS_COMP, 0, "DA10", false, false}, {SS_COMP, 0x25, "DA10", false, false},
+      {SS_ERR, 5, "DA10", false, false},  {0x82, 5, "DA10", false, false},
+  };
+  for (const Case& c : cases) {
+    resetState();
+    appState.adapterCount = 1;
+    answer(c.status, c.type, c.revision, 6);
+    EXPECT_EQ(appState.driveCount, c.recorded ? 1 : 0) << c.revision << " " << int(c.type);
+    EXPECT_EQ(appState.supportedDriveFound, c.supported ? 1u : 0u) << c.revision;
+    EXPECT_EQ(appState.scanIndex, 1);  // the address counts either way
+    if (c.recorded) {
+      EXPECT_EQ(appState.driveTable[0].targetId, 6);
+      EXPECT_EQ(std::string(appState.driveTable[0].revision), std::string(c.revision));
+    }
+  }
+}
+
+TEST_F(AspiRecordTest, AsksForTheNextAddressUntilTheLastThenReportsTheEnd) {
+  for (std::uint8_t target = 0; target < 8; ++target) answer(SS_ERR, 0, "    ", target);
+  const auto log = ui.log();
+  ASSERT_EQ(log.size(), 8u);
+  EXPECT_EQ(log[6], "command main 4660 4660");
+  EXPECT_EQ(log[7], "command main 17185 17185");
+}
+
+TEST_F(AspiRecordTest, AFifthDriveIsIgnoredAndTheScanGoesOn) {
+  for (std::uint8_t target = 0; target < 6; ++target) answer(SS_COMP, 5, "DA10", target);
+  EXPECT_EQ(appState.driveCount, 4);
+  EXPECT_EQ(appState.driveTable[3].targetId, 3);
+  EXPECT_EQ(appState.scanIndex, 6);
+}
+
+TEST_F(AspiRecordTest, ThirtyTwoOrMoreAdaptersAreScannedAsThirtyOne) {
+  appState.adapterCount = 40;
+  for (int address = 0; address < 248; ++address) answer(SS_ERR, 0, "    ", 0);
+  EXPECT_EQ(ui.log().back(), "command main 17185 17185");
+  EXPECT_EQ(ui.log().size(), 248u);
+}
+
+class AspiDiscoveryTest : public CoreTest {
+ protected:
+  AspiDiscoveryTest() : aspi(bus) {
+    ports().aspi = &aspi;
+    ports().heap = &heap;
+    gui.routeCommands(ui, [](WindowHandle, std::uintptr_t id, std::intptr_t lParam) {
+      mainWindowCommand(id, lParam);
+    });
+  }
+  void addAt(std::uint8_t adapter, std::uint8_t target, sim::DriveIdentity identity) {
+    bus.addDrive(sim::DeviceAddress{adapter, target, 0}, std::move(identity));
+  }
+  void discover(std::uint8_t adapters) {
+    appState.adapterCount = adapters;
+    bus.settings.adapters = adapters;
+    gui.send([] { mainWindowCreated(kMainWindow); });
+    waitUntilQuiet(gui, aspi);
+  }
+  std::vector<std::string> inquiries() {
+    std::vector<std::string> lines;
+    for (const std::string& line : bus.transcript()) {
+      if (line.find("INQUIRY") != std::string::npos || line.find("0x12") != std::string::npos) {
+        lines.push_back(line);
+      }
+    }
+    return lines;
+  }
+  sim::SimulatedBus bus;
+  SimAspiThread aspi;
+  FakeHeap heap;
+  FakeGuiThread gui;
+};
+
+TEST_F(AspiDiscoveryTest, ScansEveryTargetOfEveryAdapterOnTheCompletionThread) {
+  addAt(0, 2, drive("ZIB", "DB10"));
+  addAt(1, 0, drive("DISK", "1.00", 0));
+  addAt(1, 5, drive("OTHER", "2.00"));
+  discover(2);
+  EXPECT_EQ(appState.scanIndex, 16);
+  EXPECT_EQ(inquiries().size(), 16u) << bus.transcriptText();
+  ASSERT_EQ(appState.driveCount, 2);
+  EXPECT_EQ(appState.driveTable[0].adapterId, 0);
+  EXPECT_EQ(appState.driveTable[0].targetId, 2);
+  EXPECT_EQ(appState.driveTable[1].adapterId, 1);
+  EXPECT_EQ(appState.driveTable[1].targetId, 5);
+  // Both are listed; the last one found, not the supported one, is the default target.
+  EXPECT_EQ(appState.selectedDrive, 1);
+  EXPECT_EQ(appState.selectedAdapter, 1);
+  EXPECT_EQ(appState.selectedTarget, 5);
+  EXPECT_EQ(ui.fields()[1008], "2.00");
+  EXPECT_EQ(heap.live(), 0);
+  EXPECT_EQ(heap.strayReleases(), 0);
+  for (std::thread::id id : aspi.postingThreads()) EXPECT_NE(id, gui.id());
+}
+
+TEST_F(AspiDiscoveryTest, CdDvdDrivesButNoneSupportedEndTheRun) {
+  addAt(0, 1, drive("OTHER", "DD10"));
+  discover(1);
+  EXPECT_THAT(ui.messageBoxes().size(), 1u);
+  const auto log = ui.log();
+  EXPECT_EQ(log.back(), "destroy main");
+  EXPECT_EQ(log[log.size() - 2],
+            "box main [No VADADE]  There is NO ZIB DVD-ROM Drive KMX4820T  Attached.  0x10");
+}
+
+TEST_F(AspiDiscoveryTest, NoCdDvdDeviceEndsTheRun) {
+  addAt(0, 0, drive("DISK", "DA10", 0));
+  discover(1);
+  const auto log = ui.log();
+  EXPECT_EQ(log.back(), "destroy main");
+  EXPECT_EQ(log[log.size() - 2], "box main [No ROM Drive]  No DVD-ROM Drive Attached. 0x10");
+}
+
+}  // namespace
+}  // namespace flindor::testing
