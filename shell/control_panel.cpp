@@ -1,0 +1,83 @@
+#include "shell/control_panel.h"
+
+#include <cstring>
+
+#include "download/download_sequencer.h"
+#include "image/image_commands.h"
+#include "scsi/discovery.h"
+#include "scsi/discovery_messages.h"
+#include "shell/progress_geometry.h"
+#include "shell/window_messages.h"
+#include "state/app_state.h"
+
+namespace flindor {
+namespace {
+
+void driveSelectionChanged() {
+  AppState& s = appState;
+  UserInterface& ui = *ports().ui;
+  // The target of a committed download stays the drive that received its first block.
+  if (s.downloadConfirmed != 0 || s.finalBlockBusy != 0) {
+    ui.comboSetSelection(s.driveCombo, s.selectedDrive);
+    return;
+  }
+  const int picked = ui.comboCurrentSelection(s.driveCombo);
+  if (picked < 0 || picked >= s.driveCount || picked >= kDriveTableSize) return;
+  const DriveEntry& entry = s.driveTable[picked];
+  s.selectedDrive = picked;
+  s.selectedAdapter = entry.adapterId;
+  s.selectedTarget = entry.targetId;
+  ui.setItemText(s.controlPanel, kFieldDownloadFile, discovery_text::kNotOpen);
+  ui.setItemText(s.controlPanel, kFieldOldVersion, entry.revision);
+  ui.setItemText(s.controlPanel, kFieldNewVersion, discovery_text::kNotOpen);
+  // The new version text depends on the drive: the image must be opened again for it.
+  s.imageOpen = 0;
+  std::memset(s.imageName, 0, sizeof s.imageName);
+  if (s.platformKind == 1) s.ntDriveIndex = static_cast<std::uint8_t>(picked);
+}
+
+}  // namespace
+
+void controlPanelCreated() {
+  UserInterface& ui = *ports().ui;
+  ui.setItemText(appState.controlPanel, kFieldDownloadFile, "NOT OPEN");
+  ui.setItemText(appState.controlPanel, kFieldOldVersion, "????");
+  ui.setItemText(appState.controlPanel, kFieldNewVersion, "NOT OPEN");
+}
+
+void controlPanelCommand(std::uintptr_t wParam, std::intptr_t lParam) {
+  const std::uint16_t id = lowWord(wParam);
+  if (id == kDriveComboId) {
+    selectDefaultDrive();
+    if (highWord(wParam) == kComboSelectionChanged) driveSelectionChanged();
+    return;
+  }
+  if (id > kCommandExit && id <= kCommandOpen) {
+    UserInterface& ui = *ports().ui;
+    ui.sendCommand(ui.parentOf(appState.controlPanel), wParam, lParam);
+  }
+}
+
+bool forwardsNotification(int code) { return code == kToolTipNeedTextA; }
+
+void progressTick() {
+  AppState& s = appState;
+  if (s.progressStep < kProgressFull) ++s.progressStep;
+  ports().ui->invalidate(s.controlPanel, progressInvalidArea(s.progressStep));
+}
+
+void controlPanelPainted() {
+  AppState& s = appState;
+  if (s.discoveryReported != 0 || s.platformKind != 1) return;
+  // Set first on both paths, so a repaint behind the message box cannot report again.
+  s.discoveryReported = 1;
+  if (s.supportedDriveFound != 0) {
+    ports().ui->sendCommand(s.mainWindow, kCommandDiscoveryFinished, kCommandDiscoveryFinished);
+    return;
+  }
+  ports().ui->messageBox(s.mainWindow, discovery_text::kNoZibDrive, discovery_text::kNoVadade,
+                         kIconError);
+  ports().ui->postQuit(0);
+}
+
+}  // namespace flindor

@@ -1,0 +1,73 @@
+#include "shell/main_window_commands.h"
+
+#include "download/download_sequencer.h"
+#include "image/image_commands.h"
+#include "scsi/discovery.h"
+#include "shell/window_messages.h"
+#include "state/app_state.h"
+
+namespace flindor {
+namespace {
+
+bool downloadCommitted() { return appState.finalBlockBusy != 0 || appState.downloadConfirmed != 0; }
+
+}  // namespace
+
+void mainWindowCommand(std::uintptr_t wParam, std::intptr_t lParam) {
+  const std::uint16_t argument = lowWord(static_cast<std::uintptr_t>(lParam));
+  switch (lowWord(wParam)) {
+    case kCommandExit:
+      exitCommand();
+      break;
+    case kCommandDownload:
+      downloadStep();
+      break;
+    case kCommandAbout:
+      aboutCommand();
+      break;
+    case kCommandOpen:
+      openImage();
+      break;
+    case kCommandNextInquiry:
+      if (argument == kCommandNextInquiry) nextInquiry();
+      break;
+    case kCommandDiscoveryFinished:
+      if (argument == kCommandDiscoveryFinished) finishDiscovery();
+      break;
+    default:
+      break;  // the accelerator's 40012 and anything else: nothing
+  }
+}
+
+void mainWindowCreated(void* window) {
+  appState.mainWindow = window;
+  startDiscovery();
+}
+
+void mainWindowDestroyed() { ports().ui->postQuit(0); }
+
+const char* toolTipText(std::uintptr_t commandId) {
+  switch (commandId) {
+    case kCommandDownload:
+      return "Start Download";
+    case kCommandAbout:
+      return "About FLINDOR";
+    case kCommandOpen:
+      return "Open Bin File";
+    default:
+      return nullptr;
+  }
+}
+
+void exitCommand() {
+  if (downloadCommitted()) return;
+  ports().ui->postQuit(0);
+}
+
+void aboutCommand() {
+  if (downloadCommitted()) return;
+  selectDefaultDrive();
+  ports().ui->showDialog(kAboutDialogTemplate, appState.mainWindow);
+}
+
+}  // namespace flindor
