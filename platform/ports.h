@@ -71,7 +71,7 @@ class UserInterface {
   virtual void postQuit(int exitCode) = 0;
   virtual void comboAddString(WindowHandle combo, const char* text) = 0;
   virtual int comboCurrentSelection(WindowHandle combo) = 0;  // -1 (CB_ERR) when none
-  virtual void comboSetSelection(WindowHandle, int) {}  // CB_SETCURSEL
+  virtual void comboSetSelection(WindowHandle combo, int index) = 0;  // CB_SETCURSEL
 };
 
 // Files, opened by path for one operation each.

@@ -1,0 +1,132 @@
+// The entry point: single instance, platform, ASPI layer, the windows, the message loop.
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include "app/dialog_procs.h"
+#include "app/win32_aspi_library.h"
+#include "app/win32_aspi_manager.h"
+#include "app/win32_file_system.h"
+#include "app/win32_heap.h"
+#include "app/win32_system.h"
+#include "app/win32_user_interface.h"
+#include "app/win32_volume_devices.h"
+#include "app/window_procedures.h"
+#include "res/resource.h"
+#include "shell/aspi_startup.h"
+#include "shell/platform_detection.h"
+#include "shell/startup_messages.h"
+#include "state/app_state.h"
+
+namespace flindor {
+namespace {
+
+constexpr int kWindowWidth = 410;
+constexpr int kWindowHeight = 210;
+
+struct Win32Ports {
+  explicit Win32Ports(HINSTANCE instance)
+      : ui(instance, {{kAboutDialogTemplate, win32::aboutDialogProc},
+                      {kConfirmDialogTemplate, win32::confirmDialogProc}}) {
+    Ports& p = ports();
+    p.ui = &ui;
+    p.files = &files;
+    p.aspi = &aspi;
+    p.aspiLibrary = &aspiLibrary;
+    p.heap = &heap;
+    p.volumes = &volumes;
+    p.system = &system;
+  }
+  win32::Win32UserInterface ui;
+  win32::Win32FileSystem files;
+  win32::Win32AspiManager aspi;
+  win32::Win32AspiLibrary aspiLibrary;
+  win32::Win32Heap heap;
+  win32::Win32VolumeDevices volumes;
+  win32::Win32System system;
+};
+
+bool registerMainWindowClass(HINSTANCE instance) {
+  WNDCLASSEXA windowClass{};
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.style = CS_VREDRAW | CS_HREDRAW;
+  windowClass.lpfnWndProc = mainWindowProc;
+  windowClass.hInstance = instance;
+  windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_APPLICATION_ICON));
+  windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+  windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(LTGRAY_BRUSH));
+  windowClass.lpszMenuName = MAKEINTRESOURCEA(IDR_MAIN_MENU);
+  windowClass.lpszClassName = appState.className;
+  windowClass.hIconSm = windowClass.hIcon;
+  return RegisterClassExA(&windowClass) != 0;
+}
+
+HWND createMainWindow(HINSTANCE instance, HMENU menu) {
+  const int screenWidth = GetSystemMetrics(SM_CXFULLSCREEN);
+  const int screenHeight = GetSystemMetrics(SM_CYFULLSCREEN);
+  return CreateWindowExA(WS_EX_CLIENTEDGE, appState.className, appState.windowTitle,
+                         WS_CAPTION | WS_SYSMENU, (screenWidth - kWindowWidth) / 2,
+                         (screenHeight - kWindowHeight) / 2, kWindowWidth, kWindowHeight, nullptr,
+                         menu, instance, nullptr);
+}
+
+int runMessageLoop(HACCEL accelerators) {
+  MSG message;
+  // A failed GetMessageA (-1) ends the loop too, rather than spinning on an empty message.
+  BOOL got;
+  while ((got = GetMessageA(&message, nullptr, 0, 0)) > 0) {
+    if (TranslateAcceleratorA(message.hwnd, accelerators, &message) == 0) {
+      TranslateMessage(&message);
+      DispatchMessageA(&message);
+    }
+  }
+  return got == 0 ? static_cast<int>(message.wParam) : 0;
+}
+
+int run(HINSTANCE instance, int showCommand) {
+  Win32Ports installed(instance);
+  AppState& s = appState;
+  HMENU menu = LoadMenuA(instance, MAKEINTRESOURCEA(IDR_MAIN_MENU));
+  InitCommonControls();
+  LoadStringA(instance, IDS_WINDOW_TITLE, s.windowTitle, sizeof s.windowTitle);
+  LoadStringA(instance, IDS_CLASS_NAME, s.className, sizeof s.className);
+  if (FindWindowA(s.className, nullptr) != nullptr) {
+    MessageBoxA(nullptr, startup_text::kAlreadyLoaded, startup_text::kInfo,
+                MB_OK | MB_ICONEXCLAMATION);
+    return 0;
+  }
+  s.platformKind = detectPlatform() != 0 ? 1 : 0;
+  s.discoveryReported = 0;
+  if (s.platformKind == 0 && !startAspiLayer()) return 0;
+
+  const bool registered = registerMainWindowClass(instance);
+  s.instance = instance;
+  HWND mainWindow = createMainWindow(instance, menu);
+  if (mainWindow == nullptr) {
+    stopAspiLayer();
+    return 0;
+  }
+  s.mainWindow = mainWindow;
+  if (!IsWindow(static_cast<HWND>(s.controlPanel))) {
+    s.controlPanel = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_CONTROL_PANEL), mainWindow,
+                                        controlPanelProc, 0);
+    ShowWindow(static_cast<HWND>(s.controlPanel), SW_SHOW);
+    UpdateWindow(static_cast<HWND>(s.controlPanel));
+  }
+  HACCEL accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDR_ACCELERATORS));
+  ShowWindow(mainWindow, showCommand);
+  UpdateWindow(mainWindow);
+
+  const int exitCode = runMessageLoop(accelerators);
+  if (registered) UnregisterClassA(s.className, instance);
+  stopAspiLayer();
+  return exitCode;
+}
+
+}  // namespace
+}  // namespace flindor
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
+  return flindor::run(instance, showCommand);
+}

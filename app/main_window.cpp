@@ -1,0 +1,44 @@
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include "app/window_procedures.h"
+#include "shell/main_window_commands.h"
+
+namespace flindor {
+namespace {
+
+// Every notification the panel forwards is a tooltip text request.
+void fillToolTip(TOOLTIPTEXTA* request) {
+  const char* text = toolTipText(request->hdr.idFrom);
+  if (text != nullptr) lstrcpynA(request->szText, text, sizeof request->szText);
+}
+
+}  // namespace
+
+LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_CREATE:
+      mainWindowCreated(window);
+      return 0;
+    case WM_DESTROY:
+      mainWindowDestroyed();
+      return 0;
+    case WM_PAINT: {
+      PAINTSTRUCT paint;
+      BeginPaint(window, &paint);
+      EndPaint(window, &paint);
+      return 0;
+    }
+    case WM_NOTIFY:
+      fillToolTip(reinterpret_cast<TOOLTIPTEXTA*>(lParam));
+      return DefWindowProcA(window, message, wParam, lParam);
+    case WM_COMMAND:
+      mainWindowCommand(wParam, lParam);
+      return 0;
+    default:
+      return DefWindowProcA(window, message, wParam, lParam);
+  }
+}
+
+}  // namespace flindor

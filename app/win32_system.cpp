@@ -1,0 +1,78 @@
+#include "app/win32_system.h"
+
+#include <windows.h>
+
+#include <memory>
+#include <type_traits>
+
+#include "app/win32_handles.h"
+
+namespace flindor::win32 {
+namespace {
+
+struct KeyCloser {
+  void operator()(HKEY key) const { RegCloseKey(key); }
+};
+using ScopedKey = std::unique_ptr<std::remove_pointer_t<HKEY>, KeyCloser>;
+
+LUID toLuid(std::uint64_t packed) {
+  LUID luid;
+  luid.LowPart = static_cast<DWORD>(packed);
+  luid.HighPart = static_cast<LONG>(static_cast<std::uint32_t>(packed >> 32));
+  return luid;
+}
+
+std::uint64_t fromLuid(const LUID& luid) {
+  return (static_cast<std::uint64_t>(static_cast<std::uint32_t>(luid.HighPart)) << 32) |
+         luid.LowPart;
+}
+
+}  // namespace
+
+RegistryRead Win32System::readMachineValue(const char* subkey, const char* value, char* buffer,
+                                           std::uint32_t& size) {
+  HKEY opened = nullptr;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, subkey, 0, KEY_ALL_ACCESS, &opened) != ERROR_SUCCESS) {
+    return RegistryRead::KeyNotOpened;
+  }
+  const ScopedKey key(opened);
+  DWORD bytes = size;
+  const LONG status =
+      RegQueryValueExA(key.get(), value, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &bytes);
+  size = bytes;
+  return status == ERROR_SUCCESS ? RegistryRead::Read : RegistryRead::ValueNotRead;
+}
+
+bool Win32System::openProcessToken(ObjectHandle& token) {
+  HANDLE opened = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &opened)) {
+    return false;
+  }
+  token = fromHandle(opened);
+  return true;
+}
+
+bool Win32System::lookupShutdownPrivilege(std::uint64_t& luid) {
+  LUID found{};
+  if (!LookupPrivilegeValueA(nullptr, "SeShutdownPrivilege", &found)) return false;
+  luid = fromLuid(found);
+  return true;
+}
+
+bool Win32System::enablePrivilege(ObjectHandle token, std::uint64_t luid) {
+  TOKEN_PRIVILEGES privileges{};
+  privileges.PrivilegeCount = 1;
+  privileges.Privileges[0].Luid = toLuid(luid);
+  privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+  return AdjustTokenPrivileges(toHandle(token), FALSE, &privileges, 0, nullptr, nullptr) != FALSE;
+}
+
+std::uint32_t Win32System::lastError() { return GetLastError(); }
+
+void Win32System::closeHandle(ObjectHandle handle) { CloseHandle(toHandle(handle)); }
+
+bool Win32System::exitWindows(std::uint32_t flags, std::uint32_t reserved) {
+  return ExitWindowsEx(flags, reserved) != FALSE;
+}
+
+}  // namespace flindor::win32

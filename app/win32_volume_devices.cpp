@@ -1,0 +1,31 @@
+#include "app/win32_volume_devices.h"
+
+#include <windows.h>
+// after windows.h, whose types it uses
+#include <ntddscsi.h>
+
+#include "app/win32_handles.h"
+
+namespace flindor::win32 {
+
+// The code the storage stack knows the request by; the core builds the request for it.
+static_assert(IOCTL_SCSI_PASS_THROUGH_DIRECT == 0x4D014);
+
+ObjectHandle Win32VolumeDevices::open(const char* devicePath) {
+  return fromHandle(CreateFileA(devicePath, GENERIC_READ | GENERIC_WRITE,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                                nullptr));
+}
+
+bool Win32VolumeDevices::passThrough(ObjectHandle volume, void* request, std::uint32_t size,
+                                     std::uint32_t& bytesReturned) {
+  DWORD returned = 0;
+  const BOOL ok = DeviceIoControl(toHandle(volume), IOCTL_SCSI_PASS_THROUGH_DIRECT, request, size,
+                                  request, size, &returned, nullptr);
+  bytesReturned = returned;
+  return ok != FALSE;
+}
+
+void Win32VolumeDevices::close(ObjectHandle volume) { CloseHandle(toHandle(volume)); }
+
+}  // namespace flindor::win32

@@ -1,0 +1,17 @@
+#pragma once
+// The volume port on KERNEL32: a drive letter's volume device, opened for one SCSI pass-through
+// command at a time.
+
+#include "platform/ports.h"
+
+namespace flindor::win32 {
+
+class Win32VolumeDevices final : public VolumeDevices {
+ public:
+  ObjectHandle open(const char* devicePath) override;
+  bool passThrough(ObjectHandle volume, void* request, std::uint32_t size,
+                   std::uint32_t& bytesReturned) override;
+  void close(ObjectHandle volume) override;
+};
+
+}  // namespace flindor::win32

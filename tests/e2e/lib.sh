@@ -1,0 +1,470 @@
+# End-to-end test library: drives a Windows program under Wine from outside, as a person would.
+# A test script sources it and reads like the session it checks:
+#
+#   source "$E2E_LIB"
+#   e2e_begin                                   # fresh Wine prefix, display, deadline
+#   e2e_start "$FLINDOR_EXE"                    # the program, in the background
+#   e2e_dismiss_box "WARNING" "FLASH FILE NOT OPEN!!" --owner FLINDOR
+#   e2e_expect_exit 0
+#   e2e_pass
+#
+# Every step waits at most E2E_WAIT seconds and fails the test with a clear message; on failure
+# the windows on screen, a screenshot and the program's output are kept in the test's artifacts.
+# Texts are compared in the driver's one-line form: line breaks written \n, tabs \t.
+#
+# Given by tests/e2e/CMakeLists.txt: E2E_NAME, E2E_ROOT (work area), E2E_DRIVER.
+# Optional: E2E_WAIT (seconds per step, default 15), E2E_DEADLINE (whole test, default 240),
+# E2E_KEEP=1 (keep the run's Wine prefix), E2E_FULL_BOOT=1 (boot each prefix from scratch
+# instead of cloning the booted template).
+
+set -uo pipefail
+
+E2E_WAIT=${E2E_WAIT:-15}
+E2E_DEADLINE=${E2E_DEADLINE:-240}
+# Wine would offer to install Mono and Gecko in a dialog nobody answers.
+E2E_BASE_OVERRIDES="mscoree,mshtml="
+# Programs run in a Wine desktop of the screen's size: with no window manager on the virtual
+# display, that is what draws their title bars and frames, in the screenshots too.
+E2E_DESKTOP=1024x768
+
+# ---- life of a test ------------------------------------------------------------------------
+
+# Sets up a fresh prefix and everything else the test needs; call first.
+e2e_begin() {
+  : "${E2E_NAME:?set by ctest}" "${E2E_ROOT:?set by ctest}" "${E2E_DRIVER:?set by ctest}"
+  E2E_STARTED=$SECONDS
+  E2E_SHOTS=0
+  E2E_PASSED=0
+  E2E_FAILING=0
+  E2E_ARTIFACTS=$E2E_ROOT/artifacts/$E2E_NAME
+  rm -rf "$E2E_ARTIFACTS"
+  mkdir -p "$E2E_ARTIFACTS" "$E2E_ROOT/runs"
+  E2E_RUN=$(mktemp -d "$E2E_ROOT/runs/$E2E_NAME.XXXXXX")
+  export WINEPREFIX=$E2E_RUN/prefix
+  export WINEDEBUG=${WINEDEBUG:--all}
+  export WINEDLLOVERRIDES=$E2E_BASE_OVERRIDES
+  trap _e2e_finish EXIT
+  trap 'exit 130' INT
+  trap 'e2e_fail "the test ran past its deadline of ${E2E_DEADLINE} s"' TERM
+  _e2e_ensure_display
+  _e2e_start_watchdog
+  _e2e_make_prefix
+  _e2e_start_wine
+  e2e_step "ready in $((SECONDS - E2E_STARTED)) s"
+}
+
+# Ends the test as passed.
+e2e_pass() {
+  E2E_PASSED=1
+  exit 0
+}
+
+# Ends the test as failed, keeping what helps to see why.
+e2e_fail() {
+  echo "E2E FAIL [$E2E_NAME]: $*" >&2
+  if [[ $E2E_FAILING == 0 ]]; then
+    E2E_FAILING=1
+    _e2e_diagnose
+  fi
+  exit 1
+}
+
+e2e_step() { echo "[$E2E_NAME +$((SECONDS - E2E_STARTED))s] $*"; }
+
+# ---- the program under test ----------------------------------------------------------------
+
+# Lets Wine load a DLL of the test's own, e.g. e2e_override_dll wnaspi32=n for the simulated
+# ASPI manager beside the exe. Call before e2e_start.
+e2e_override_dll() { WINEDLLOVERRIDES+=";$1"; }
+
+# Adds a string value to the prefix's registry, e.g.
+# e2e_reg_add 'HKLM\Software\Microsoft\Windows\CurrentVersion' ProductName 'Windows 98'
+e2e_reg_add() {
+  e2e_step "registry: $1 $2 = \"$3\""
+  timeout -k 5 60 wine reg add "$1" /v "$2" /t REG_SZ /d "$3" /f \
+    </dev/null >>"$E2E_ARTIFACTS/wine.log" 2>&1 || e2e_fail "could not add registry value $1\\$2"
+}
+
+# Starts a Windows program in the background, from its own folder; its exit code is kept.
+e2e_start() {
+  local exe
+  exe=$(realpath "$1")
+  shift
+  [[ -f $exe ]] || e2e_fail "no program $exe"
+  e2e_step "start $(basename "$exe") $*"
+  rm -f "$E2E_RUN/exit-code"
+  (
+    cd "$(dirname "$exe")" || exit
+    wine "$exe" "$@"
+    echo $? >"$E2E_RUN/exit-code.new"
+    mv "$E2E_RUN/exit-code.new" "$E2E_RUN/exit-code"
+  ) </dev/null >>"$E2E_ARTIFACTS/program.log" 2>&1 &
+  E2E_PROGRAM_PID=$!
+}
+
+# Runs a Windows program to its end (console programs, checkers); its output, without the CRs
+# of its line ends, is in E2E_OUT and its exit code is returned. Time-boxed: E2E_RUN_LIMIT
+# seconds, default 120.
+e2e_run() {
+  e2e_step "run $(basename "$1") ${*:2}"
+  timeout -k 5 "${E2E_RUN_LIMIT:-120}" wine "$@" </dev/null >"$E2E_RUN/run.out" \
+    2>>"$E2E_ARTIFACTS/wine.log"
+  local rc=$?
+  tr -d '\r' <"$E2E_RUN/run.out" >"$E2E_ARTIFACTS/$(basename "$1").out"
+  E2E_OUT=$(<"$E2E_ARTIFACTS/$(basename "$1").out")
+  return $rc
+}
+
+# Waits for the program to end and checks its exit code.
+e2e_expect_exit() {
+  local want=$1 seconds=${2:-$E2E_WAIT} end=$((SECONDS + ${2:-$E2E_WAIT}))
+  until [[ -f $E2E_RUN/exit-code ]]; do
+    ((SECONDS < end)) || e2e_fail "the program still runs ${seconds} s later (expected it to end with $want)"
+    sleep 0.2
+  done
+  local got
+  got=$(<"$E2E_RUN/exit-code")
+  [[ $got == "$want" ]] || e2e_fail "the program ended with exit code $got, expected $want"
+  e2e_step "program ended with $got"
+}
+
+# Checks that the program has not ended.
+e2e_expect_running() {
+  [[ ! -f $E2E_RUN/exit-code ]] || e2e_fail "the program ended (exit code $(<"$E2E_RUN/exit-code"))"
+}
+
+# Copies files into a folder of the prefix's C: drive, as an installation would, e.g.
+# e2e_install FLINDOR "$FLINDOR_EXE" "$SIM_DLL"; the folder's Linux path is left in E2E_INSTALLED.
+e2e_install() {
+  E2E_INSTALLED=$WINEPREFIX/drive_c/$1
+  mkdir -p "$E2E_INSTALLED" && cp "${@:2}" "$E2E_INSTALLED/" || e2e_fail "could not install ${*:2}"
+}
+
+# The prefix's C: drive as a Linux path, for placing files the program opens as C:\...
+e2e_c_drive() { echo "$WINEPREFIX/drive_c"; }
+
+# A Linux path as the program sees it (drive Z: is the root).
+e2e_windows_path() { local p=${1//\//\\}; echo "Z:$p"; }
+
+# ---- what a person does --------------------------------------------------------------------
+
+# Runs one driver subcommand; its output is in E2E_OUT, its complaint in E2E_ERR.
+e2e_drive() {
+  timeout -k 5 $((E2E_WAIT + 30)) wine "$E2E_DRIVER" --wait "$E2E_WAIT" "$@" \
+    </dev/null >"$E2E_RUN/driver.out" 2>"$E2E_RUN/driver.err"
+  local rc=$?
+  E2E_OUT=$(<"$E2E_RUN/driver.out")
+  E2E_ERR=$(grep '^e2e_driver' "$E2E_RUN/driver.err")
+  { echo "\$ e2e_driver $*  -> $rc"; cat "$E2E_RUN/driver.out" "$E2E_RUN/driver.err"; } \
+    >>"$E2E_ARTIFACTS/driver.log"
+  [[ $rc == 124 || $rc == 137 ]] && E2E_ERR="the driver itself hung and was stopped"
+  return $rc
+}
+
+# The value of `key=` in the last driver output (the first, if there are several).
+e2e_field() {
+  local line
+  while IFS= read -r line; do
+    if [[ $line == "$1="* ]]; then
+      printf '%s' "${line#"$1="}"
+      return 0
+    fi
+  done <<<"$E2E_OUT"
+  return 1
+}
+
+# Every value of `key=` in the last driver output, one a line.
+e2e_fields() {
+  local line
+  while IFS= read -r line; do
+    [[ $line == "$1="* ]] && printf '%s\n' "${line#"$1="}"
+  done <<<"$E2E_OUT"
+}
+
+# Waits for a top-level window with this exact title; its handle is left in E2E_WINDOW.
+e2e_wait_window() {
+  e2e_drive wait-window "$1" "${2:-$E2E_WAIT}" || e2e_fail "no window \"$1\" within ${2:-$E2E_WAIT} s. $E2E_ERR"
+  E2E_WINDOW=$E2E_OUT
+}
+
+e2e_wait_gone() {
+  e2e_drive wait-gone "$1" "${2:-$E2E_WAIT}" || e2e_fail "window \"$1\" did not close. $E2E_ERR"
+}
+
+# Waits for a message box and checks it: e2e_expect_box CAPTION TEXT [--owner TITLE |
+# --no-owner] [--buttons OK|...]. Only OK is expected unless --buttons says otherwise. The box
+# stays open; its handle is in E2E_BOX.
+e2e_expect_box() {
+  local caption=$1 text=$2 owner="" buttons="OK"
+  shift 2
+  while (($#)); do
+    case $1 in
+      --owner) owner="yes:$2"; shift 2 ;;
+      --no-owner) owner="no"; shift ;;
+      --buttons) buttons=$2; shift 2 ;;
+      *) e2e_fail "e2e_expect_box: unknown option $1" ;;
+    esac
+  done
+  e2e_drive read-box "$E2E_WAIT" ||
+    e2e_fail "no message box within $E2E_WAIT s; expected \"$caption\": \"$text\". $E2E_ERR"
+  E2E_BOX=$(e2e_field hwnd)
+  local got_caption got_text
+  got_caption=$(e2e_field caption)
+  got_text=$(e2e_field text)
+  if [[ $got_caption != "$caption" || $got_text != "$text" ]]; then
+    e2e_fail "$(printf 'message box differs\n  expected: caption "%s" text "%s"\n  shown:    caption "%s" text "%s"' \
+      "$caption" "$text" "$got_caption" "$got_text")"
+  fi
+  [[ $(e2e_field buttons) == "$buttons" ]] ||
+    e2e_fail "message box \"$caption\" has the buttons \"$(e2e_field buttons)\", expected \"$buttons\""
+  case $owner in
+    no) [[ $(e2e_field owned) == no ]] ||
+      e2e_fail "message box \"$caption\" is owned by \"$(e2e_field owner)\", expected no owner" ;;
+    yes:*) [[ $(e2e_field owned) == yes && $(e2e_field owner) == "${owner#yes:}" ]] ||
+      e2e_fail "message box \"$caption\" is owned by \"$(e2e_field owner)\" (owned: $(e2e_field owned)), expected \"${owner#yes:}\"" ;;
+  esac
+  e2e_step "box \"$caption\": \"$text\""
+}
+
+# Presses a button of the box last read (OK unless named) and waits until the box has closed.
+# A box after which the program ends the session (the reboot request ends every other process
+# of the prefix, the driver's too) counts as closed once the program has ended.
+e2e_answer_box() {
+  e2e_drive press "$E2E_BOX" "${1:-OK}" || e2e_fail "could not press ${1:-OK} in the box. $E2E_ERR"
+  e2e_drive wait-gone "$E2E_BOX" "$E2E_WAIT" && return
+  local end=$((SECONDS + E2E_WAIT))
+  until [[ -f $E2E_RUN/exit-code ]]; do
+    ((SECONDS < end)) || e2e_fail "the message box did not close. $E2E_ERR"
+    sleep 0.2
+  done
+}
+
+# e2e_expect_box, then OK.
+e2e_dismiss_box() {
+  e2e_expect_box "$@"
+  e2e_answer_box
+}
+
+# Checks that no message box appears within the given seconds (default 2).
+e2e_expect_no_box() {
+  e2e_drive read-box "${1:-2}"
+  case $? in
+    0) e2e_fail "unexpected message box: caption \"$(e2e_field caption)\" text \"$(e2e_field text)\"" ;;
+    1) ;;
+    *) e2e_fail "could not look for message boxes. $E2E_ERR" ;;
+  esac
+}
+
+e2e_press() {
+  e2e_step "press \"$2\" in \"$1\""
+  e2e_drive press "$1" "$2" || e2e_fail "could not press \"$2\" in \"$1\". $E2E_ERR"
+}
+
+e2e_menu() {
+  e2e_step "menu command $2 in \"$1\""
+  e2e_drive menu "$1" "$2" || e2e_fail "could not choose menu command $2 in \"$1\". $E2E_ERR"
+}
+
+e2e_toolbar() {
+  e2e_step "toolbar command $2 in \"$1\""
+  e2e_drive toolbar "$1" "$2" || e2e_fail "could not click toolbar command $2 in \"$1\". $E2E_ERR"
+}
+
+# Closes a window as its close box does.
+e2e_close() {
+  e2e_step "close \"$1\""
+  e2e_drive close "$1" || e2e_fail "could not close \"$1\". $E2E_ERR"
+}
+
+# Prints the text of a control (searched through nested panels too).
+e2e_control_text() {
+  e2e_drive control-text "$1" "$2" || e2e_fail "could not read control $2 of \"$1\". $E2E_ERR"
+  printf '%s' "$E2E_OUT"
+}
+
+e2e_expect_text() {
+  local got
+  got=$(e2e_control_text "$1" "$2") || exit 1
+  [[ $got == "$3" ]] || e2e_fail "control $2 of \"$1\" shows \"$got\", expected \"$3\""
+}
+
+# e2e_expect_combo TITLE ID ITEM... : the combo box holds exactly these items, in this order.
+e2e_expect_combo() {
+  local title=$1 id=$2
+  shift 2
+  e2e_drive combo-items "$title" "$id" || e2e_fail "could not read combo box $id of \"$title\". $E2E_ERR"
+  local want
+  want=$(printf '%s\n' "$@")
+  (($#)) || want=""
+  [[ $E2E_OUT == "$want" ]] ||
+    e2e_fail "$(printf 'combo box %s of "%s" holds:\n%s\nexpected:\n%s' "$id" "$title" "$E2E_OUT" "$want")"
+}
+
+# Picks item INDEX of a combo box as a person would.
+e2e_select_combo() {
+  e2e_step "pick item $3 of combo box $2 in \"$1\""
+  e2e_drive select-combo "$1" "$2" "$3" || e2e_fail "could not pick item $3 of combo box $2. $E2E_ERR"
+}
+
+# Answers the file-open dialog with a Windows path. The dialog's title, filter labels and
+# initial name stay readable: e2e_field title, e2e_fields filter, e2e_field name.
+e2e_choose_file() {
+  e2e_step "file dialog: $1"
+  e2e_drive file-dialog "$1" "$E2E_WAIT" || e2e_fail "could not choose the file $1. $E2E_ERR"
+}
+
+e2e_cancel_file() {
+  e2e_step "file dialog: cancel"
+  e2e_drive file-dialog --cancel "$E2E_WAIT" || e2e_fail "could not cancel the file dialog. $E2E_ERR"
+}
+
+# Types keys into the focused window, e.g. e2e_key Return, e2e_key alt+slash.
+e2e_key() {
+  e2e_step "keys $*"
+  xdotool key "$@" >>"$E2E_ARTIFACTS/wine.log" 2>&1 || e2e_fail "xdotool could not type $*"
+}
+
+# Saves the screen as the next numbered picture in the artifacts.
+e2e_screenshot() {
+  E2E_SHOTS=$((E2E_SHOTS + 1))
+  local file
+  file=$E2E_ARTIFACTS/$(printf '%02d' "$E2E_SHOTS")-${1:-screen}.png
+  timeout 30 import -window root "$file" 2>>"$E2E_ARTIFACTS/wine.log" ||
+    e2e_fail "could not take a screenshot"
+  e2e_step "screenshot $(basename "$file")"
+}
+
+# ---- machinery ------------------------------------------------------------------------------
+
+# Ends a test that runs past its deadline, so a hung program cannot hang CI: the test shell gets
+# TERM (its handler reports and cleans up) and whatever it waits for in the foreground is ended,
+# since the shell runs its handler only once that has returned.
+_e2e_start_watchdog() {
+  local main=$$
+  (
+    trap 'kill "$sleeper" 2>/dev/null; exit 0' TERM
+    sleep "$E2E_DEADLINE" &
+    sleeper=$!
+    wait "$sleeper" || exit 0
+    kill -TERM "$main"
+    local child
+    for child in $(ps -o pid= --ppid "$main"); do
+      [[ $child != "$BASHPID" && $child != "${E2E_XVFB_PID:-}" ]] && kill -TERM "$child"
+    done
+  ) </dev/null >/dev/null 2>&1 &
+  E2E_WATCHDOG=$!
+}
+
+# Tests run on the display they are given; without one they bring their own.
+_e2e_ensure_display() {
+  [[ -n ${DISPLAY:-} ]] && return
+  command -v Xvfb >/dev/null || e2e_fail "no DISPLAY and no Xvfb"
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$E2E_RUN/display" \
+    </dev/null >"$E2E_ARTIFACTS/xvfb.log" 2>&1 &
+  E2E_XVFB_PID=$!
+  local end=$((SECONDS + 20))
+  until [[ -s $E2E_RUN/display ]]; do
+    ((SECONDS < end)) || e2e_fail "Xvfb did not start"
+    sleep 0.1
+  done
+  export DISPLAY=:$(<"$E2E_RUN/display")
+}
+
+# The booted prefix that every test copies, made once per build tree (wineboot takes seconds;
+# a copy takes a fraction of one). Files are hard links: Wine never rewrites its DLLs in place
+# once a prefix is booted. The registry, which it does rewrite, is copied for real.
+_e2e_make_prefix() {
+  if [[ ${E2E_FULL_BOOT:-0} == 1 ]]; then
+    _e2e_boot "$WINEPREFIX" || e2e_fail "wineboot failed; see $E2E_ARTIFACTS/wine.log"
+    return
+  fi
+  local template=$E2E_ROOT/prefix-template stamp
+  stamp="$(wine --version 2>/dev/null) $E2E_BASE_OVERRIDES $E2E_DESKTOP"
+  (
+    flock -w 300 9 || exit 1
+    if [[ ! -f $template/.e2e-stamp || $(<"$template/.e2e-stamp") != "$stamp" ]]; then
+      rm -rf "$template" "$template.new"
+      _e2e_boot "$template.new" || exit 1
+      echo "$stamp" >"$template.new/.e2e-stamp"
+      mv "$template.new" "$template"
+    fi
+  ) 9>"$template.lock" || e2e_fail "could not make the Wine prefix template; see $E2E_ARTIFACTS/wine.log"
+  cp -al "$template" "$WINEPREFIX" || e2e_fail "could not copy the Wine prefix template"
+  local f
+  for f in system.reg user.reg userdef.reg .update-timestamp; do
+    cp --remove-destination "$template/$f" "$WINEPREFIX/$f"
+  done
+  rm -f "$WINEPREFIX/.e2e-stamp" "$WINEPREFIX/wineserver"
+}
+
+_e2e_boot() {
+  e2e_step "booting a Wine prefix (once per build tree)"
+  local log=$E2E_ARTIFACTS/wine.log
+  WINEPREFIX=$1 timeout -k 5 180 wineboot -i </dev/null >>"$log" 2>&1 &&
+    WINEPREFIX=$1 timeout -k 5 60 wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop \
+      /d Default /f </dev/null >>"$log" 2>&1 &&
+    WINEPREFIX=$1 timeout -k 5 60 wine reg add 'HKCU\Software\Wine\Explorer\Desktops' \
+      /v Default /d "$E2E_DESKTOP" /f </dev/null >>"$log" 2>&1 &&
+    WINEPREFIX=$1 timeout -k 5 60 wineserver -w
+  local rc=$?
+  _e2e_remove_server_dir "$1"
+  return $rc
+}
+
+# A server that lives until the test ends, and the desktop started under it now, with their
+# output going to a file: a helper process started later by the driver would otherwise hold on
+# to the pipe that the driver's output is read from.
+_e2e_start_wine() {
+  wineserver -p </dev/null >>"$E2E_ARTIFACTS/wine.log" 2>&1
+  timeout -k 5 60 wine "$E2E_DRIVER" list-windows </dev/null >>"$E2E_ARTIFACTS/wine.log" 2>&1 ||
+    e2e_fail "Wine did not start in the prefix; see $E2E_ARTIFACTS/wine.log"
+}
+
+# Debian's Wine keeps its server socket in a temporary folder that it names in the prefix.
+_e2e_remove_server_dir() {
+  local name
+  [[ -f $1/wineserver ]] || return 0
+  name=$(<"$1/wineserver")
+  [[ $name =~ ^wine-[A-Za-z0-9]+$ ]] && rm -rf "${TMPDIR:-/tmp}/$name"
+  return 0
+}
+
+_e2e_diagnose() {
+  [[ -n ${WINEPREFIX:-} && -d ${WINEPREFIX:-/nonexistent} ]] || return
+  if e2e_drive list-windows; then
+    printf '%s\n' "$E2E_OUT" >"$E2E_ARTIFACTS/windows.txt"
+    echo "windows on screen:" >&2
+    sed 's/^/  /' "$E2E_ARTIFACTS/windows.txt" >&2
+  fi
+  timeout 30 import -window root "$E2E_ARTIFACTS/failure.png" 2>/dev/null
+  if [[ -s $E2E_ARTIFACTS/program.log ]]; then
+    echo "program output (last lines):" >&2
+    tail -n 20 "$E2E_ARTIFACTS/program.log" | sed 's/^/  /' >&2
+  fi
+  echo "artifacts: $E2E_ARTIFACTS" >&2
+}
+
+# Leaves nothing running: every process of the prefix, the watchdog, an own display.
+_e2e_finish() {
+  local rc=$?
+  trap - TERM
+  if [[ $rc == 0 && $E2E_PASSED != 1 ]]; then
+    echo "E2E FAIL [$E2E_NAME]: the test script ended without e2e_pass" >&2
+    rc=1
+  fi
+  [[ -n ${E2E_WATCHDOG:-} ]] && kill "$E2E_WATCHDOG" 2>/dev/null
+  if [[ -n ${WINEPREFIX:-} && -d $WINEPREFIX ]]; then
+    wineserver -k >/dev/null 2>&1
+    timeout 20 wineserver -w >/dev/null 2>&1
+    [[ -n ${E2E_PROGRAM_PID:-} ]] && wait "$E2E_PROGRAM_PID" 2>/dev/null
+    _e2e_remove_server_dir "$WINEPREFIX"
+  fi
+  [[ -n ${E2E_XVFB_PID:-} ]] && kill "$E2E_XVFB_PID" 2>/dev/null
+  if [[ ${E2E_KEEP:-0} == 1 ]]; then
+    echo "kept: $E2E_RUN" >&2
+  elif [[ -n ${E2E_RUN:-} ]]; then
+    rm -rf "$E2E_RUN"
+  fi
+  [[ $rc == 0 ]] && echo "E2E PASS [$E2E_NAME] in $((SECONDS - E2E_STARTED)) s"
+  exit "$rc"
+}
