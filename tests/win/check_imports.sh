@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# The shipped program must start on a clean Windows: it may import system DLLs only (no MinGW
+# runtime beside it), and it must be a GUI program of the expected width.
+# check_imports.sh OBJDUMP EXE FORMAT
+set -uo pipefail
+objdump=$1 exe=$2 format=$3
+allowed="advapi32.dll comctl32.dll comdlg32.dll gdi32.dll kernel32.dll msvcrt.dll user32.dll"
+
+headers=$("$objdump" -p "$exe") || { echo "cannot read $exe"; exit 1; }
+status=0
+grep -q "file format $format" <<<"$headers" || { echo "not $format"; status=1; }
+grep -Eq "^Subsystem[[:space:]]+0*2[[:space:]]" <<<"$headers" || { echo "not a GUI program"; status=1; }
+while read -r dll; do
+  lower=${dll,,}
+  [[ " $allowed " == *" $lower "* ]] || { echo "imports $dll, which a clean Windows lacks"; status=1; }
+done < <(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$headers")
+exit $status
