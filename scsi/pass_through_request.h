@@ -10,9 +10,9 @@ namespace flindor {
 
 inline constexpr std::uint32_t kIoctlScsiPassThroughDirect = 0x4D014;
 
-// DataIn values.
-inline constexpr std::uint8_t SCSI_IOCTL_DATA_OUT = 0;
-inline constexpr std::uint8_t SCSI_IOCTL_DATA_IN = 1;
+// DataIn values (SCSI_IOCTL_DATA_OUT and SCSI_IOCTL_DATA_IN).
+inline constexpr std::uint8_t kScsiIoctlDataOut = 0;
+inline constexpr std::uint8_t kScsiIoctlDataIn = 1;
 
 // Field names are the platform's own.
 struct ScsiPassThroughDirect {

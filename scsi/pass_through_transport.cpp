@@ -88,14 +88,14 @@ int run(std::uint8_t entryIndex, const PassThroughCommand& command) {
 
 int passThroughInquiry(std::uint8_t entryIndex) {
   return run(entryIndex,
-             {Kind::Inquiry, 0, inquiryCdb(kPassThroughInquiryLength), SCSI_IOCTL_DATA_IN,
+             {Kind::Inquiry, 0, inquiryCdb(kPassThroughInquiryLength), kScsiIoctlDataIn,
               kPassThroughInquiryBytes, kPassThroughInquiryTimeoutSeconds});
 }
 
 int passThroughDownloadCommand(std::uint8_t entryIndex, std::uint8_t block) {
   const std::uint32_t timeout =
       block == kFinalBlock ? kPassThroughFinalBlockTimeoutSeconds : kPassThroughBlockTimeoutSeconds;
-  return run(entryIndex, {Kind::Download, block, downloadCdb(block), SCSI_IOCTL_DATA_OUT,
+  return run(entryIndex, {Kind::Download, block, downloadCdb(block), kScsiIoctlDataOut,
                           framedBlockBytes(block), timeout});
 }
 

@@ -60,8 +60,8 @@ bool SimulatedVolumes::passThrough(ObjectHandle volume, void* request, std::uint
     bus_.note(at + " pass-through failed: no device");
     return false;
   }
-  const DataDirection direction = r.DataIn == SCSI_IOCTL_DATA_IN    ? DataDirection::In
-                                  : r.DataIn == SCSI_IOCTL_DATA_OUT ? DataDirection::Out
+  const DataDirection direction = r.DataIn == kScsiIoctlDataIn    ? DataDirection::In
+                                  : r.DataIn == kScsiIoctlDataOut ? DataDirection::Out
                                                                     : DataDirection::None;
   const DriveAnswer answer =
       drive->execute({r.Cdb, r.CdbLength, direction, static_cast<std::uint8_t*>(r.DataBuffer),
