@@ -8,8 +8,10 @@
 namespace flindor {
 namespace {
 
-// Every notification the panel forwards is a tooltip text request.
+// The panel forwards tooltip text requests only; the code is checked all the same, so that no
+// other notification record is ever written as if it were one.
 void fillToolTip(TOOLTIPTEXTA* request) {
+  if (request->hdr.code != TTN_NEEDTEXTA) return;
   const char* text = toolTipText(request->hdr.idFrom);
   if (text != nullptr) lstrcpynA(request->szText, text, sizeof request->szText);
 }
