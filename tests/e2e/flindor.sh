@@ -8,31 +8,52 @@ source "$E2E_LIB"
 # Installs flindor.exe in C:\FLINDOR. On the ASPI platform (the default) the simulated
 # wnaspi32.dll goes beside it, described by the sim configuration on standard input.
 # flindor_install aspi|nt|aspi-without-manager < sim-config
+# A test may install again in the same prefix to try another platform: each install starts
+# from the base DLL overrides and leaves no simulated manager behind where none belongs. The
+# platform choice lives in the registry, so the pass-through platform comes before any ASPI one.
 flindor_install() {
   local platform=${1:-aspi}
-  FLINDOR_CONFIG=$E2E_RUN/sim.conf
-  cat >"$FLINDOR_CONFIG"
-  FLINDOR_TRANSCRIPT=$E2E_RUN/transcript.log
-  FLINDOR_FLASHED=$E2E_RUN/flashed.bin
-  printf 'transcript %s\nflash-output %s\n' "$FLINDOR_TRANSCRIPT" "$FLINDOR_FLASHED" \
-    >>"$FLINDOR_CONFIG"
-  export FLINDOR_SIM_CONFIG=$FLINDOR_CONFIG
+  flindor_configure
+  WINEDLLOVERRIDES=$E2E_BASE_OVERRIDES
+  rm -f "$(e2e_c_drive)/FLINDOR/$(basename "$FLINDOR_SIM_DLL")"
   case $platform in
     aspi)
       e2e_install FLINDOR "$FLINDOR_EXE" "$FLINDOR_SIM_DLL"
       e2e_override_dll wnaspi32=n
-      e2e_reg_add 'HKLM\Software\Microsoft\Windows\CurrentVersion' ProductName 'Windows 98'
+      flindor_windows_98
       ;;
     aspi-without-manager)
       e2e_install FLINDOR "$FLINDOR_EXE"
-      e2e_override_dll wnaspi32=d
-      e2e_reg_add 'HKLM\Software\Microsoft\Windows\CurrentVersion' ProductName 'Windows 98'
+      # Disabled: Wine would otherwise load its own manager, which has no adapters.
+      e2e_override_dll wnaspi32=
+      flindor_windows_98
       ;;
     nt)
       e2e_install FLINDOR "$FLINDOR_EXE"
       ;;
   esac
   FLINDOR_INSTALLED=$E2E_INSTALLED/$(basename "$FLINDOR_EXE")
+}
+
+# The product name that makes the program take the ASPI platform; added once per prefix.
+flindor_windows_98() {
+  [[ ${FLINDOR_WINDOWS_98:-0} == 1 ]] && return
+  e2e_reg_add 'HKLM\Software\Microsoft\Windows\CurrentVersion' ProductName 'Windows 98'
+  FLINDOR_WINDOWS_98=1
+}
+
+# Describes the simulated bus anew (sim configuration on stdin) for the next start of the
+# program; the simulated manager reads it when the program loads it. The transcript and the
+# flashed data start empty.
+flindor_configure() {
+  FLINDOR_CONFIG=$E2E_RUN/sim.conf
+  FLINDOR_TRANSCRIPT=$E2E_RUN/transcript.log
+  FLINDOR_FLASHED=$E2E_RUN/flashed.bin
+  rm -f "$FLINDOR_TRANSCRIPT" "$FLINDOR_FLASHED"
+  cat >"$FLINDOR_CONFIG"
+  printf 'transcript %s\nflash-output %s\n' "$FLINDOR_TRANSCRIPT" "$FLINDOR_FLASHED" \
+    >>"$FLINDOR_CONFIG"
+  export FLINDOR_SIM_CONFIG=$FLINDOR_CONFIG
 }
 
 flindor_start() { e2e_start "$FLINDOR_INSTALLED"; }
@@ -59,4 +80,116 @@ flindor_expect_flashed() {
   cmp -s <(tail -c +5 "$image") "$FLINDOR_FLASHED" ||
     e2e_fail "the flashed data differs from the image's data"
   e2e_step "flashed data equals the image"
+}
+
+# The drive's commands in the transcript: flindor_expect_downloads BLOCK... checks that the
+# DownloadCommands came for exactly these blocks, in this order, each with its framed length
+# (2052 bytes, 2056 for the final block) and a good CRC.
+flindor_expect_downloads() {
+  local got=() line block len
+  # Discovery asks the drive first, so a missing transcript means the drive was never reached.
+  [[ -s $FLINDOR_TRANSCRIPT ]] || e2e_fail "the simulated drive kept no transcript"
+  cp "$FLINDOR_TRANSCRIPT" "$E2E_ARTIFACTS/transcript.log"
+  while IFS= read -r line; do
+    [[ $line =~ DOWNLOAD\ block=([0-9]+)\ len=([0-9]+)\ crc=([a-z-]+) ]] || continue
+    block=${BASH_REMATCH[1]} len=${BASH_REMATCH[2]}
+    [[ ${BASH_REMATCH[3]} == ok ]] || e2e_fail "block $block went with a bad CRC: $line"
+    ((len == (block == 63 ? 2056 : 2052))) || e2e_fail "block $block went with $len bytes: $line"
+    got+=("$block")
+  done <"$FLINDOR_TRANSCRIPT"
+  [[ ${got[*]} == "$*" ]] ||
+    e2e_fail "$(printf 'the drive got the blocks:\n  %s\nexpected:\n  %s' "${got[*]:-none}" "${*:-none}")"
+  e2e_step "the drive got blocks ${1:-none}${2:+ ... ${!#}} ($# commands)"
+}
+
+# Waits until the drive programs its flash: the flashed data is written when that begins.
+flindor_wait_programming() {
+  local end=$((SECONDS + E2E_WAIT))
+  until [[ -f $FLINDOR_FLASHED ]]; do
+    ((SECONDS < end)) || e2e_fail "the drive did not start programming within $E2E_WAIT s"
+    sleep 0.1
+  done
+  e2e_step "the drive programs its flash"
+}
+
+# ---- the strip under the value fields ------------------------------------------------------
+# In the control panel's client area, which begins where the main window's does: a frame with
+# its lines at x 35 and 341, y 131 and 148, grey at the top and left, white at the bottom and
+# right; in it the product name, or the progress bar in steps of 9 pixels.
+
+FLINDOR_GREY=130,130,130
+FLINDOR_WHITE=255,255,255
+FLINDOR_BLUE=6,46,148
+
+# Reads the strip, with one pixel all round it, from a screenshot (the one just taken unless
+# named) for the checks below.
+flindor_read_strip() {
+  E2E_SHOT=${1:-$E2E_SHOT}
+  e2e_client_origin FLINDOR
+  e2e_read_pixels "$E2E_SHOT" 34 130 343 150
+}
+
+_flindor_pixel_is() {
+  local x=$1 y=$2 want=$3 what=$4
+  [[ ${E2E_PIXELS[$x,$y]} == "$want" ]] ||
+    e2e_fail "$(basename "$E2E_SHOT"): $what at ($x, $y) is (${E2E_PIXELS[$x,$y]}), expected ($want)"
+}
+
+# The frame is whole, and nothing right outside it is drawn in its colours or the bar's. With
+# --progress the bar covers the left edge below its top pixel.
+flindor_expect_frame() {
+  local x y left_bottom=147 outside
+  [[ ${1:-} == --progress ]] && left_bottom=131
+  for ((x = 35; x <= 341; x++)); do _flindor_pixel_is $x 131 $FLINDOR_GREY "the frame's top"; done
+  for ((y = 131; y <= left_bottom; y++)); do _flindor_pixel_is 35 $y $FLINDOR_GREY "the frame's left"; done
+  for ((x = 35; x <= 340; x++)); do _flindor_pixel_is $x 148 $FLINDOR_WHITE "the frame's bottom"; done
+  for ((y = 132; y <= 148; y++)); do _flindor_pixel_is 341 $y $FLINDOR_WHITE "the frame's right"; done
+  for ((x = 34; x <= 342; x++)); do outside+=" $x,130 $x,149"; done
+  for ((y = 130; y <= 149; y++)); do outside+=" 34,$y 342,$y"; done
+  for x in $outside; do
+    case ${E2E_PIXELS[$x]} in
+      "$FLINDOR_GREY" | "$FLINDOR_WHITE" | "$FLINDOR_BLUE")
+        e2e_fail "$(basename "$E2E_SHOT"): ($x), outside the frame, is (${E2E_PIXELS[$x]})" ;;
+    esac
+  done
+  e2e_step "the strip's frame is in place"
+}
+
+# The product name is written in the frame, centred on x 188 (within the glyphs' bearings).
+flindor_expect_product_name() {
+  local x y first=999 last=0 r rest
+  for ((y = 132; y <= 147; y++)); do
+    for ((x = 36; x <= 340; x++)); do
+      r=${E2E_PIXELS[$x,$y]%%,*}
+      if ((r < 100)); then
+        ((x < first)) && first=$x
+        ((x > last)) && last=$x
+      fi
+    done
+  done
+  ((last > 0)) || e2e_fail "$(basename "$E2E_SHOT"): no text in the strip"
+  rest=$(((first + last) - 2 * 188))
+  ((rest >= -6 && rest <= 6)) ||
+    e2e_fail "$(basename "$E2E_SHOT"): the text in the strip spans x $first to $last, not centred on 188"
+  e2e_step "the product name is centred in the strip (x $first to $last)"
+}
+
+# The bar is filled from x 35 to a whole number of steps, from MIN to MAX, and not beyond:
+# flindor_expect_progress MIN MAX; the step is left in FLINDOR_STEP.
+flindor_expect_progress() {
+  local min=$1 max=$2 end=35 x y
+  while ((end < 341)) && [[ ${E2E_PIXELS[$end,140]} == "$FLINDOR_BLUE" ]]; do ((end++)); done
+  (((end - 35) % 9 == 0)) ||
+    e2e_fail "$(basename "$E2E_SHOT"): the bar ends at x $end, not on a step of 9 pixels from 35"
+  FLINDOR_STEP=$(((end - 35) / 9))
+  ((FLINDOR_STEP >= min && FLINDOR_STEP <= max)) ||
+    e2e_fail "$(basename "$E2E_SHOT"): the bar stands at step $FLINDOR_STEP, expected $min to $max"
+  for ((y = 132; y <= 147; y++)); do
+    for ((x = 35; x < end; x++)); do _flindor_pixel_is $x $y $FLINDOR_BLUE "the bar"; done
+    for ((x = end; x < 341; x++)); do
+      [[ ${E2E_PIXELS[$x,$y]} != "$FLINDOR_BLUE" ]] ||
+        e2e_fail "$(basename "$E2E_SHOT"): ($x, $y), past the bar's end at x $end, is filled"
+    done
+  done
+  e2e_step "the progress bar stands at step $FLINDOR_STEP (x 35 to $end)"
 }

@@ -36,6 +36,7 @@ e2e_begin() {
   E2E_SHOTS=0
   E2E_PASSED=0
   E2E_FAILING=0
+  E2E_OTHER_PIDS=()
   E2E_ARTIFACTS=$E2E_ROOT/artifacts/$E2E_NAME
   rm -rf "$E2E_ARTIFACTS"
   mkdir -p "$E2E_ARTIFACTS" "$E2E_ROOT/runs"
@@ -87,19 +88,32 @@ e2e_reg_add() {
 
 # Starts a Windows program in the background, from its own folder; its exit code is kept.
 e2e_start() {
-  local exe
-  exe=$(realpath "$1")
-  shift
+  _e2e_launch exit-code "$@"
+  E2E_PROGRAM_PID=$!
+}
+
+# Starts one more program (or another copy) beside the one e2e_start started, under a name of
+# the test's choosing: e2e_start_another NAME EXE [ARGS]; e2e_expect_exit_of NAME CODE checks
+# how it ended.
+e2e_start_another() {
+  [[ $1 =~ ^[A-Za-z0-9_-]+$ ]] || e2e_fail "e2e_start_another: not a name: $1"
+  _e2e_launch "exit-code.$1" "${@:2}"
+  E2E_OTHER_PIDS+=("$!")
+}
+
+_e2e_launch() {
+  local code=$E2E_RUN/$1 exe
+  exe=$(realpath "$2")
+  shift 2
   [[ -f $exe ]] || e2e_fail "no program $exe"
   e2e_step "start $(basename "$exe") $*"
-  rm -f "$E2E_RUN/exit-code"
+  rm -f "$code"
   (
     cd "$(dirname "$exe")" || exit
     wine "$exe" "$@"
-    echo $? >"$E2E_RUN/exit-code.new"
-    mv "$E2E_RUN/exit-code.new" "$E2E_RUN/exit-code"
+    echo $? >"$code.new"
+    mv "$code.new" "$code"
   ) </dev/null >>"$E2E_ARTIFACTS/program.log" 2>&1 &
-  E2E_PROGRAM_PID=$!
 }
 
 # Runs a Windows program to its end (console programs, checkers); its output, without the CRs
@@ -116,16 +130,35 @@ e2e_run() {
 }
 
 # Waits for the program to end and checks its exit code.
-e2e_expect_exit() {
-  local want=$1 seconds=${2:-$E2E_WAIT} end=$((SECONDS + ${2:-$E2E_WAIT}))
-  until [[ -f $E2E_RUN/exit-code ]]; do
-    ((SECONDS < end)) || e2e_fail "the program still runs ${seconds} s later (expected it to end with $want)"
+e2e_expect_exit() { _e2e_expect_exit exit-code "the program" "$@"; }
+
+# The same for a program started by e2e_start_another: e2e_expect_exit_of NAME CODE [seconds].
+e2e_expect_exit_of() { _e2e_expect_exit "exit-code.$1" "program \"$1\"" "${@:2}"; }
+
+_e2e_expect_exit() {
+  local file=$E2E_RUN/$1 who=$2 want=$3 seconds=${4:-$E2E_WAIT}
+  local end=$((SECONDS + seconds))
+  until [[ -f $file ]]; do
+    ((SECONDS < end)) || e2e_fail "$who still runs ${seconds} s later (expected it to end with $want)"
     sleep 0.2
   done
   local got
-  got=$(<"$E2E_RUN/exit-code")
-  [[ $got == "$want" ]] || e2e_fail "the program ended with exit code $got, expected $want"
-  e2e_step "program ended with $got"
+  got=$(<"$file")
+  [[ $got == "$want" ]] || e2e_fail "$who ended with exit code $got, expected $want"
+  e2e_step "$who ended with $got"
+}
+
+# The wall clock in milliseconds, for steps timed against each other within a test.
+e2e_clock_ms() {
+  local now=${EPOCHREALTIME/[.,]/}
+  echo $((10#$now / 1000))
+}
+
+# Sleeps until e2e_clock_ms reads at least MS.
+e2e_sleep_until_ms() {
+  local left=$(($1 - $(e2e_clock_ms)))
+  ((left > 0)) && sleep "$((left / 1000)).$(printf '%03d' $((left % 1000)))"
+  return 0
 }
 
 # Checks that the program has not ended.
@@ -255,6 +288,29 @@ e2e_expect_no_box() {
   esac
 }
 
+# Checks that no visible top-level window has this title within the given seconds (default 1).
+e2e_expect_no_window() {
+  e2e_drive wait-window "$1" "${2:-1}"
+  case $? in
+    0) e2e_fail "unexpected window \"$1\"" ;;
+    1) ;;
+    *) e2e_fail "could not look for windows. $E2E_ERR" ;;
+  esac
+}
+
+# Checks that the visible top-level windows are exactly these, by title, in any order: nothing
+# else opened (no dialog, no message box).
+e2e_expect_only_windows() {
+  e2e_drive list-windows || e2e_fail "could not list the windows. $E2E_ERR"
+  local shown want line
+  shown=$(while IFS= read -r line; do
+    [[ $line =~ ^0x[0-9a-fA-F]+\ class=\"[^\"]*\"\ title=\"(.*)\"\ owner= ]] && printf '%s\n' "${BASH_REMATCH[1]}"
+  done <<<"$E2E_OUT" | sort)
+  want=$(printf '%s\n' "$@" | sort)
+  [[ $shown == "$want" ]] ||
+    e2e_fail "$(printf 'the windows on screen are:\n%s\nexpected only:\n%s' "$shown" "$want")"
+}
+
 e2e_press() {
   e2e_step "press \"$2\" in \"$1\""
   e2e_drive press "$1" "$2" || e2e_fail "could not press \"$2\" in \"$1\". $E2E_ERR"
@@ -324,14 +380,61 @@ e2e_key() {
   xdotool key "$@" >>"$E2E_ARTIFACTS/wine.log" 2>&1 || e2e_fail "xdotool could not type $*"
 }
 
-# Saves the screen as the next numbered picture in the artifacts.
+# Saves the screen as the next numbered picture in the artifacts; its path is left in E2E_SHOT.
 e2e_screenshot() {
   E2E_SHOTS=$((E2E_SHOTS + 1))
   local file
   file=$E2E_ARTIFACTS/$(printf '%02d' "$E2E_SHOTS")-${1:-screen}.png
   timeout 30 import -window root "$file" 2>>"$E2E_ARTIFACTS/wine.log" ||
     e2e_fail "could not take a screenshot"
+  E2E_SHOT=$file
   e2e_step "screenshot $(basename "$file")"
+}
+
+# ---- what is on the screen -----------------------------------------------------------------
+
+# Where the client area of a window, or of its control ID, begins in the screenshots:
+# e2e_client_origin TITLE [ID] sets E2E_CLIENT_X and E2E_CLIENT_Y. Screenshots are of the X
+# screen, on which the Wine desktop need not begin at (0, 0).
+e2e_client_origin() {
+  e2e_drive client-origin "$@" || e2e_fail "could not place the client area of \"$1\". $E2E_ERR"
+  local x y
+  x=$(e2e_field x) && y=$(e2e_field y) || e2e_fail "client-origin said: $E2E_OUT"
+  _e2e_desktop_origin
+  E2E_CLIENT_X=$((x + E2E_DESKTOP_X))
+  E2E_CLIENT_Y=$((y + E2E_DESKTOP_Y))
+}
+
+_e2e_desktop_origin() {
+  [[ -n ${E2E_DESKTOP_X:-} ]] && return
+  local line
+  E2E_DESKTOP_X="" E2E_DESKTOP_Y=""
+  while IFS= read -r line; do
+    case $line in
+      X=*) E2E_DESKTOP_X=${line#X=} ;;
+      Y=*) E2E_DESKTOP_Y=${line#Y=} ;;
+    esac
+  done < <(xdotool search --limit 1 --name ' - Wine desktop$' getwindowgeometry --shell 2>/dev/null)
+  [[ $E2E_DESKTOP_X =~ ^-?[0-9]+$ && $E2E_DESKTOP_Y =~ ^-?[0-9]+$ ]] ||
+    e2e_fail "could not find the Wine desktop on the X screen"
+}
+
+# Reads the pixels of a screenshot within LEFT TOP RIGHT BOTTOM (right and bottom excluded) of
+# the client area last placed by e2e_client_origin: e2e_read_pixels FILE LEFT TOP RIGHT BOTTOM
+# fills E2E_PIXELS, keyed "x,y" in that client area's coordinates, with "r,g,b" values.
+e2e_read_pixels() {
+  local file=$1 left=$2 top=$3 right=$4 bottom=$5
+  local width=$((right - left)) height=$((bottom - top)) x=$left y=$top r g b
+  declare -gA E2E_PIXELS=()
+  while read -r r g b; do
+    E2E_PIXELS[$x,$y]=$r,$g,$b
+    if ((++x == right)); then
+      x=$left
+      ((++y))
+    fi
+  done < <(convert "$file" -crop "${width}x${height}+$((E2E_CLIENT_X + left))+$((E2E_CLIENT_Y + top))" \
+    +repage -depth 8 rgb:- | od -An -v -tu1 -w3)
+  ((y == bottom)) || e2e_fail "could not read the pixels of $(basename "$file")"
 }
 
 # ---- machinery ------------------------------------------------------------------------------
@@ -457,6 +560,8 @@ _e2e_finish() {
     wineserver -k >/dev/null 2>&1
     timeout 20 wineserver -w >/dev/null 2>&1
     [[ -n ${E2E_PROGRAM_PID:-} ]] && wait "$E2E_PROGRAM_PID" 2>/dev/null
+    local other
+    for other in "${E2E_OTHER_PIDS[@]}"; do wait "$other" 2>/dev/null; done
     _e2e_remove_server_dir "$WINEPREFIX"
   fi
   [[ -n ${E2E_XVFB_PID:-} ]] && kill "$E2E_XVFB_PID" 2>/dev/null

@@ -263,6 +263,21 @@ int listWindows(const Invocation& call) {
   return kDone;
 }
 
+int clientOrigin(const Invocation& call) {
+  if (call.args.empty() || call.args.size() > 2) return kUsage;
+  HWND window = targetWindow(call);
+  if (window == nullptr) return kFailed;
+  if (call.args.size() == 2) {
+    int id = 0;
+    window = targetControl(call, window, id);
+    if (window == nullptr) return kFailed;
+  }
+  POINT origin{0, 0};
+  if (!ClientToScreen(window, &origin)) return fail("could not place the client area");
+  std::printf("x=%ld\ny=%ld\n", static_cast<long>(origin.x), static_cast<long>(origin.y));
+  return kDone;
+}
+
 int closeWindow(const Invocation& call) {
   if (call.args.size() != 1) return kUsage;
   HWND window = targetWindow(call);

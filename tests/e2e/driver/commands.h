@@ -27,6 +27,7 @@ int comboItemsOf(const Invocation&);
 int selectCombo(const Invocation&);
 int fileDialog(const Invocation&);
 int listWindows(const Invocation&);
+int clientOrigin(const Invocation&);
 int closeWindow(const Invocation&);
 
 }  // namespace e2e

@@ -43,6 +43,10 @@ constexpr Subcommand kSubcommands[] = {
      e2e::fileDialog},
     {"list-windows", "[--all]                       prints every window and its controls",
      e2e::listWindows},
+    {"client-origin",
+     "<title|0xHWND> [control id]    prints x=, y=: where the client area's (0, 0) is on the "
+     "screen",
+     e2e::clientOrigin},
     {"close", "<title|0xHWND>                      closes the window as its close box does",
      e2e::closeWindow},
 };

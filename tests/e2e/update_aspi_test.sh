@@ -1,0 +1,76 @@
+#!/usr/bin/env bash
+# The whole update on the ASPI platform: open an image, Download from the toolbar, Yes in the
+# confirmation dialog; while the drive programs its flash the progress bar fills step by step,
+# and Exit, Open, About and Download change nothing; the completion message over a full bar, the
+# reboot request and the end. The drive got the 64 blocks once each, in order, and flashed the
+# image's data.
+source "$(dirname "$0")/flindor.sh"
+e2e_begin
+flindor_install aspi <<'CONF'
+programming-delay-ms 12000
+device
+adapter 0
+target 1
+vendor ZIB
+product DVD-ROM KMX4820T
+revision DA12
+CONF
+image=$(flindor_image NEW.BIN DA13X)
+
+flindor_start
+e2e_wait_window FLINDOR
+e2e_menu FLINDOR 40005
+e2e_choose_file "$image"
+e2e_dismiss_box Confirm ' !!! FLASH FILE OPEN !!!' --owner FLINDOR
+e2e_expect_text FLINDOR 1002 NEW.BIN
+
+e2e_toolbar FLINDOR 40003
+e2e_wait_window 'Continue ?'
+e2e_expect_text 'Continue ?' 1023 \
+  'The system will be rebooted after upgrading ROM-drive F/W.\n do you wish to continue?'
+e2e_press 'Continue ?' Yes
+flindor_wait_programming
+started=$(e2e_clock_ms)
+
+# The bar shows from the first tick of a timer of 1 s, at step 2, and grows by a step a tick.
+# Both pictures first, read later: the time between them is what counts.
+e2e_sleep_until_ms $((started + 1600))
+e2e_screenshot programming
+first=$E2E_SHOT
+e2e_sleep_until_ms $(($(e2e_clock_ms) + 2000))
+e2e_screenshot later
+later=$E2E_SHOT
+flindor_read_strip "$first"
+flindor_expect_frame --progress
+flindor_expect_progress 2 20
+flindor_read_strip "$later"
+flindor_expect_progress $((FLINDOR_STEP + 1)) 33
+
+# Committed: Exit, Open and About are refused without a word, and a Download sends nothing
+# more. Reading a field waits until the program has handled them; an Open or About that acted
+# would have its dialog up by then, or a moment later.
+e2e_menu FLINDOR 40002
+e2e_menu FLINDOR 40005
+e2e_toolbar FLINDOR 40004
+e2e_menu FLINDOR 40003
+e2e_expect_text FLINDOR 1002 NEW.BIN
+e2e_expect_only_windows FLINDOR
+sleep 1
+e2e_expect_only_windows FLINDOR
+e2e_expect_running
+
+e2e_expect_box SUCCESS '\n\n    !!! UPDATE COMPLETE !!!\n\n!!! THIS WILL REBOOT YOUR PC !!!      ' --owner FLINDOR
+# The bar was filled before the message; give its paint a moment to reach the screen.
+sleep 0.5
+e2e_screenshot complete
+flindor_read_strip
+flindor_expect_frame --progress
+flindor_expect_progress 34 34
+# Under Wine the reboot request ends every other process of the session, the driver's too;
+# the program itself then ends as after any reboot request.
+e2e_answer_box
+e2e_expect_exit 0
+
+flindor_expect_downloads $(seq 0 63)
+flindor_expect_flashed NEW.BIN
+e2e_pass
