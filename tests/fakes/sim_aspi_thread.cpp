@@ -63,6 +63,7 @@ void SimAspiThread::run() {
     if (toPost) postingThreads_.push_back(std::this_thread::get_id());
     lock.unlock();
     // Unlocked, as in the real manager: the routine may submit the next request.
+    if (toPost && beforePost) beforePost(*request);
     if (toPost) sim::AspiManagerModel::post(request);
     lock.lock();
     running_ = false;

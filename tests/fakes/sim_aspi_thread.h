@@ -6,6 +6,7 @@
 
 #include <condition_variable>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -30,6 +31,10 @@ class SimAspiThread : public AspiManager {
   std::string transcript();
   // The threads the post routines ran on.
   std::vector<std::thread::id> postingThreads();
+
+  // Runs on the completion thread for each finished request just before its post routine, while
+  // the request is still outstanding for the program. Set it while nothing is outstanding.
+  std::function<void(const SrbExecScsiCmd&)> beforePost;
 
  private:
   void run();

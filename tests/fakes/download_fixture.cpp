@@ -1,0 +1,118 @@
+#include "tests/fakes/download_fixture.h"
+
+#include <algorithm>
+#include <iostream>
+
+#include "scsi/pass_through_request.h"
+#include "scsi/scsi_commands.h"
+#include "shell/control_panel.h"
+#include "shell/dialog_replies.h"
+#include "shell/main_window_commands.h"
+#include "shell/window_messages.h"
+
+namespace flindor::testing {
+
+bool TappedVolumes::passThrough(ObjectHandle volume, void* request, std::uint32_t size,
+                                std::uint32_t& bytesReturned) {
+  const auto& r = *static_cast<const ScsiPassThroughDirect*>(request);
+  if (r.Cdb[0] == kDownloadOpcode) {
+    downloads.push_back({r.Cdb[kDownloadBlockByte], r.DataTransferLength, r.TimeOutValue});
+  }
+  return inner_.passThrough(volume, request, size, bytesReturned);
+}
+
+DownloadTest::DownloadTest() {
+  ports().system = &system;
+  files.add(kImagePath, image);
+  ui.onTimerTick = [](WindowHandle) { progressTick(); };
+  answerConfirm(kOkCommand);
+}
+
+void DownloadTest::answerConfirm(std::uintptr_t button) {
+  ui.onDialog[kConfirmDialogTemplate] = [button] { confirmDialogReply(kWmCommand, button); };
+}
+
+std::vector<std::string> DownloadTest::downloadLines() const {
+  std::vector<std::string> lines;
+  for (const std::string& line : bus.transcript()) {
+    if (line.find("DOWNLOAD") != std::string::npos) lines.push_back(line);
+  }
+  return lines;
+}
+
+// ---- Pass-through ----
+
+PassThroughDownloadTest::PassThroughDownloadTest() : drive(bus.addDrive({std::nullopt, 0, 'E'})) {
+  ports().volumes = &tapped;
+  appState.platformKind = 1;
+  ui.onCommand = [this](WindowHandle, std::uintptr_t wParam, std::intptr_t lParam) {
+    if (lowWord(wParam) == kCommandDownload) chained.push_back({lParam, appState.nextBlock});
+    dispatch(wParam, lParam);
+  };
+}
+
+PassThroughDownloadTest::~PassThroughDownloadTest() {
+  if (HasFailure()) std::cout << "Transcript:\n" << bus.transcriptText();
+}
+
+void PassThroughDownloadTest::dispatch(std::uintptr_t wParam, std::intptr_t lParam) {
+  const auto frame = reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0));
+  if (depth == 0) topFrame = lowestFrame = frame;
+  lowestFrame = std::min(lowestFrame, frame);
+  deepest = std::max(deepest, ++depth);
+  mainWindowCommand(wParam, lParam);
+  --depth;
+}
+
+void PassThroughDownloadTest::startUp() {
+  mainWindowCreated(kMainWindow);
+  controlPanelPainted();  // the first paint hands the drives found to the main window
+  ui.chooseFile(kImagePath);
+  dispatch(kCommandOpen, 0);
+  ASSERT_EQ(appState.driveCount, 1);
+  ASSERT_EQ(appState.imageOpen, 1u) << ::testing::PrintToString(ui.log());
+  ui.clear();
+  chained.clear();
+  deepest = 0;
+}
+
+// ---- ASPI ----
+
+AspiDownloadTest::AspiDownloadTest() : drive(bus.addDrive({0, 1, 0})) {
+  ports().aspi = &aspi;
+  ports().heap = &heap;
+  appState.adapterCount = 1;
+  bus.settings.adapters = 1;
+  gui.routeCommands(ui, [this](WindowHandle, std::uintptr_t wParam, std::intptr_t lParam) {
+    if (lowWord(wParam) == kCommandDownload) chained.push_back({lParam, appState.nextBlock});
+    mainWindowCommand(wParam, lParam);
+  });
+}
+
+AspiDownloadTest::~AspiDownloadTest() {
+  waitUntilQuiet(gui, aspi);
+  if (HasFailure()) std::cout << "Transcript:\n" << aspi.transcript();
+}
+
+void AspiDownloadTest::startUp() {
+  gui.send([] { mainWindowCreated(kMainWindow); });
+  waitUntilQuiet(gui, aspi);
+  ui.chooseFile(kImagePath);
+  userCommand(kCommandOpen);
+  ASSERT_EQ(appState.driveCount, 1);
+  ASSERT_EQ(appState.selectedTarget, 1);
+  ASSERT_EQ(appState.imageOpen, 1u) << ::testing::PrintToString(ui.log());
+  ui.clear();
+  gui.send([this] { chained.clear(); });
+}
+
+void AspiDownloadTest::download() {
+  userCommand(kCommandDownload);
+  waitUntilQuiet(gui, aspi);
+}
+
+void AspiDownloadTest::userCommand(std::uintptr_t wParam) {
+  gui.send([wParam] { mainWindowCommand(wParam, 0); });
+}
+
+}  // namespace flindor::testing

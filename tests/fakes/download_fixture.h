@@ -1,0 +1,119 @@
+#pragma once
+// The whole download against the simulated drive, on either back end, driven through the main
+// window's commands as the user and the sequence itself drive it: discovery finds the drive,
+// Open accepts the image, and each Download runs until the chain has settled.
+//
+//   TEST_F(PassThroughDownloadTest, ...) {
+//     startUp();                       // discovery and Open; the log is cleared after
+//     answerConfirm(kCancelCommand);   // the ConfirmDialog's button from now on (Yes unless told)
+//     download();                      // the user's Download; returns when all has settled
+//   }
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "download/download_sequencer.h"
+#include "sim/simulated_bus.h"
+#include "sim/simulated_volumes.h"
+#include "tests/fakes/core_fixture.h"
+#include "tests/fakes/fake_gui_thread.h"
+#include "tests/fakes/fake_heap.h"
+#include "tests/fakes/fake_system.h"
+#include "tests/fakes/sim_aspi_thread.h"
+
+namespace flindor::testing {
+
+inline constexpr char kImagePath[] = "C:\\FW\\NEW.BIN";
+
+// What one DownloadCommand asked the storage stack for.
+struct PassThroughDownload {
+  std::uint8_t block;
+  std::uint32_t bytes;
+  std::uint32_t timeoutSeconds;
+};
+
+// A chaining message as the main window received it, with nextBlock at that moment.
+struct Chained {
+  std::intptr_t lParam;
+  int nextBlock;
+  friend bool operator==(const Chained&, const Chained&) = default;
+};
+
+// Volume devices that pass everything on and keep what each DownloadCommand asked for.
+class TappedVolumes : public VolumeDevices {
+ public:
+  explicit TappedVolumes(VolumeDevices& inner) : inner_(inner) {}
+  ObjectHandle open(const char* devicePath) override { return inner_.open(devicePath); }
+  bool passThrough(ObjectHandle volume, void* request, std::uint32_t size,
+                   std::uint32_t& bytesReturned) override;
+  void close(ObjectHandle volume) override { inner_.close(volume); }
+
+  std::vector<PassThroughDownload> downloads;
+
+ private:
+  VolumeDevices& inner_;
+};
+
+// What both back ends share: the image on disk, the system port, the ConfirmDialog's answer,
+// and the progress timer's ticks reaching the control panel.
+class DownloadTest : public CoreTest {
+ protected:
+  DownloadTest();
+
+  // From now on the ConfirmDialog, when shown, is closed with `button` (kOkCommand: Yes, the
+  // answer until told otherwise; kCancelCommand: No).
+  void answerConfirm(std::uintptr_t button);
+  // The DownloadCommands in the bus transcript, without the INQUIRYs of discovery.
+  std::vector<std::string> downloadLines() const;
+  std::vector<std::uint8_t> imageData() const { return {image.begin() + 4, image.end()}; }
+
+  std::vector<std::uint8_t> image = patternedImage("DA13");
+  FakeSystem system;
+  sim::SimulatedBus bus;
+};
+
+// Pass-through: the drive at E:, every command handled at once and nested, as SendMessageA to a
+// window of the calling thread is.
+class PassThroughDownloadTest : public DownloadTest {
+ protected:
+  PassThroughDownloadTest();
+  ~PassThroughDownloadTest() override;
+
+  void startUp();
+  void download() { dispatch(kCommandDownload, 0); }
+
+  // The main window procedure's WM_COMMAND, counting how deep the sends nest.
+  void dispatch(std::uintptr_t wParam, std::intptr_t lParam);
+
+  sim::SimulatedDrive& drive;
+  sim::SimulatedVolumes volumes{bus};
+  TappedVolumes tapped{volumes};
+  std::vector<Chained> chained;
+  int depth = 0;
+  int deepest = 0;
+  std::uintptr_t topFrame = 0;  // stack address of the outermost level
+  std::uintptr_t lowestFrame = 0;
+};
+
+// ASPI: the drive at adapter 0, target 1; completions come from the simulated manager's own
+// thread and reach the GUI thread through blocking sends.
+class AspiDownloadTest : public DownloadTest {
+ protected:
+  AspiDownloadTest();
+  ~AspiDownloadTest() override;
+
+  void startUp();
+  // The user's Download on the GUI thread; returns when nothing is left to run.
+  void download();
+  // A main window command on the GUI thread, as the user gives it while a request is out.
+  void userCommand(std::uintptr_t wParam);
+
+  sim::SimulatedDrive& drive;
+  FakeHeap heap;
+  SimAspiThread aspi{bus};
+  FakeGuiThread gui;
+  std::vector<Chained> chained;  // GUI thread only
+};
+
+}  // namespace flindor::testing

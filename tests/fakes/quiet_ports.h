@@ -1,0 +1,128 @@
+#pragma once
+// Ports for a pass-through download that record nothing and allocate nothing once built, so that
+// what a download allocates or costs is the program's own: counted by the allocation test, timed
+// by the benchmark. The volume stands in for the drive with its essential checks only (block
+// order, length, CRC) and answers at once.
+//
+//   QuietDownload run(image);
+//   run.prepare();                                   // state as after discovery, Open and Yes
+//   mainWindowCommand(kCommandDownload, 0);          // the whole chain, nested
+//   run.volumes.blocksTaken == 64 && run.ui.quits == 1
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "image/image_layout.h"
+#include "platform/ports.h"
+
+namespace flindor::testing {
+
+class QuietUi : public UserInterface {
+ public:
+  void messageBox(WindowHandle, const char* text, const char*, std::uint32_t) override {
+    ++boxes;
+    lastBox = text;
+  }
+  void beep() override {}
+  void setItemText(WindowHandle, int, const char*) override {}
+  void setWindowText(WindowHandle, const char*) override {}
+  bool openFileDialog(const OpenFileRequest&, OpenFileResult&) override { return false; }
+  // The ConfirmDialog is answered Yes.
+  void showDialog(int templateId, WindowHandle) override;
+  // Handled at once by the main window, nested, as SendMessageA on the GUI thread is.
+  void sendCommand(WindowHandle, std::uintptr_t wParam, std::intptr_t lParam) override;
+  void sendTimerTick(WindowHandle) override;
+  WindowHandle parentOf(WindowHandle) override { return mainWindow; }
+  void setTimer(WindowHandle, std::uintptr_t, std::uint32_t) override {}
+  void killTimer(WindowHandle, std::uintptr_t) override {}
+  void invalidate(WindowHandle, const PixelRect&) override {}
+  void showWindow(WindowHandle) override {}
+  void destroyWindow(WindowHandle) override {}
+  void postQuit(int) override { ++quits; }
+  void comboAddString(WindowHandle, const char*) override {}
+  int comboCurrentSelection(WindowHandle) override { return -1; }
+  void comboSetSelection(WindowHandle, int) override {}
+
+  WindowHandle mainWindow = nullptr;
+  int boxes = 0;
+  const char* lastBox = nullptr;
+  int quits = 0;
+};
+
+// One file, the image, readable by its path.
+class QuietFiles : public FileSystem {
+ public:
+  QuietFiles(const char* path, const std::vector<std::uint8_t>& bytes)
+      : path_(path), bytes_(bytes) {}
+  ObjectHandle openForReading(const char* path) override;
+  bool size(ObjectHandle file, std::uint64_t& bytes) override;
+  bool setPosition(ObjectHandle file, std::uint32_t offset) override;
+  bool read(ObjectHandle file, void* buffer, std::uint32_t length,
+            std::uint32_t& bytesRead) override;
+  void close(ObjectHandle) override { open_ = false; }
+
+ private:
+  static constexpr ObjectHandle kHandle = 0x60;
+  const char* path_;
+  const std::vector<std::uint8_t>& bytes_;
+  bool open_ = false;
+  std::uint32_t position_ = 0;
+};
+
+// A volume whose drive takes the 64 blocks in order and keeps their data.
+class QuietVolumes : public VolumeDevices {
+ public:
+  ObjectHandle open(const char* devicePath) override;
+  bool passThrough(ObjectHandle volume, void* request, std::uint32_t size,
+                   std::uint32_t& bytesReturned) override;
+  void close(ObjectHandle) override { --openHandles; }
+
+  bool checkCrc = true;  // off: the drive's own work leaves the program's alone to be timed
+  int blocksTaken = 0;
+  int refused = 0;
+  int openHandles = 0;
+  std::uint8_t expected = 0;  // the block the drive waits for
+  std::array<std::uint8_t, kImageFileSize - kImageHeaderBytes> flash{};
+};
+
+class QuietSystem : public System {
+ public:
+  RegistryRead readMachineValue(const char*, const char*, char*, std::uint32_t&) override {
+    return RegistryRead::KeyNotOpened;
+  }
+  bool openProcessToken(ObjectHandle& token) override {
+    token = 0x70;
+    return true;
+  }
+  bool lookupShutdownPrivilege(std::uint64_t& luid) override {
+    luid = 0x13;
+    return true;
+  }
+  bool enablePrivilege(ObjectHandle, std::uint64_t) override { return true; }
+  std::uint32_t lastError() override { return 0; }
+  void closeHandle(ObjectHandle) override {}
+  bool exitWindows(std::uint32_t, std::uint32_t) override {
+    ++reboots;
+    return true;
+  }
+
+  int reboots = 0;
+};
+
+// The four ports and the state of a confirmed pass-through download to drive E:.
+class QuietDownload {
+ public:
+  explicit QuietDownload(const std::vector<std::uint8_t>& image);
+  // Installs the ports and puts the state where discovery, Open and Yes leave it, block 0 next.
+  void prepare();
+  bool flashedImage() const;  // the drive holds the image's data bytes
+
+  const std::vector<std::uint8_t>& image;
+  QuietUi ui;
+  QuietFiles files;
+  QuietVolumes volumes;
+  QuietSystem system;
+};
+
+}  // namespace flindor::testing
