@@ -13,6 +13,10 @@
 namespace flindor {
 namespace {
 
+// What the fields show before discovery has finished.
+constexpr char kNoImageYet[] = "NOT OPEN";
+constexpr char kNoRevisionYet[] = "????";
+
 void driveSelectionChanged() {
   AppState& s = appState;
   UserInterface& ui = *ports().ui;
@@ -40,9 +44,9 @@ void driveSelectionChanged() {
 
 void controlPanelCreated() {
   UserInterface& ui = *ports().ui;
-  ui.setItemText(appState.controlPanel, kFieldDownloadFile, "NOT OPEN");
-  ui.setItemText(appState.controlPanel, kFieldOldVersion, "????");
-  ui.setItemText(appState.controlPanel, kFieldNewVersion, "NOT OPEN");
+  ui.setItemText(appState.controlPanel, kFieldDownloadFile, kNoImageYet);
+  ui.setItemText(appState.controlPanel, kFieldOldVersion, kNoRevisionYet);
+  ui.setItemText(appState.controlPanel, kFieldNewVersion, kNoImageYet);
 }
 
 void controlPanelCommand(std::uintptr_t wParam, std::intptr_t lParam) {
