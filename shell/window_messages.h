@@ -5,10 +5,7 @@
 
 namespace flindor {
 
-inline constexpr std::uint32_t kWmCreate = 0x0001;
-inline constexpr std::uint32_t kWmDestroy = 0x0002;
 inline constexpr std::uint32_t kWmPaint = 0x000F;
-inline constexpr std::uint32_t kWmNotify = 0x004E;
 inline constexpr std::uint32_t kWmInitDialog = 0x0110;
 inline constexpr std::uint32_t kWmCommand = 0x0111;
 inline constexpr std::uint32_t kWmTimer = 0x0113;
