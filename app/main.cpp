@@ -13,6 +13,7 @@
 #include "app/win32_user_interface.h"
 #include "app/win32_volume_devices.h"
 #include "app/window_procedures.h"
+#include "download/download_sequencer.h"
 #include "res/resource.h"
 #include "shell/aspi_startup.h"
 #include "shell/platform_detection.h"
@@ -37,6 +38,7 @@ struct Win32Ports {
     p.heap = &heap;
     p.volumes = &volumes;
     p.system = &system;
+    installDownloadSequencer();
   }
   win32::Win32UserInterface ui;
   win32::Win32FileSystem files;

@@ -6,6 +6,8 @@ namespace flindor::download_text {
 inline constexpr char kWarning[] = "WARNING";
 inline constexpr char kSuccess[] = "SUCCESS";
 inline constexpr char kNotOpen[] = "FLASH FILE NOT OPEN!!";
+inline constexpr char kNotZibDrive[] =
+    "!!! MODEL IS DIFFERENT !!!\n\n!!! IT'S NOT ZIB DVD-ROM DRIVE !!!";
 inline constexpr char kWriteFailed[] = "FAIL TO Write Download FILE";
 inline constexpr char kAspiError[] = "ERROR  !!";
 inline constexpr char kCaution[] =

@@ -1,10 +1,14 @@
 #include "download/download_sequencer.h"
 
+#include <cstring>
+
 #include "download/download_messages.h"
 #include "image/image_commands.h"
 #include "image/image_layout.h"
+#include "image/image_messages.h"
 #include "platform/ports.h"
 #include "scsi/aspi_transport.h"
+#include "scsi/discovery_messages.h"
 #include "scsi/pass_through_transport.h"
 #include "state/app_state.h"
 
@@ -16,6 +20,15 @@ void startProgressDisplay() {
   s.finalBlockBusy = 1;
   ports().ui->setTimer(s.controlPanel, kProgressTimer, kProgressTimerPeriodMs);
   s.progressMode = 1;
+}
+
+// The drive refused the final block or never saw it: back to Stopped at 63, so that a later
+// Download shows the caution again and sends the block once more.
+void stopProgressDisplay() {
+  AppState& s = appState;
+  ports().ui->killTimer(s.controlPanel, kProgressTimer);
+  s.finalBlockBusy = 0;
+  s.progressMode = 0;
 }
 
 void enableShutdownPrivilege() {
@@ -30,7 +43,36 @@ void enableShutdownPrivilege() {
   system.closeHandle(token);
 }
 
+bool targetIsSupportedDrive() {
+  const DriveEntry* target = targetDrive();
+  if (target != nullptr && isSupportedDrive(*target)) return true;
+  ports().ui->messageBox(appState.mainWindow, download_text::kNotZibDrive, download_text::kWarning,
+                         kIconError);
+  return false;
+}
+
+// Nothing has reached the drive yet, so a file that no longer passes Open's checks ends the
+// commitment: the user may open another image (and Exit, Open and About work again).
+bool imageStillAccepted() {
+  const ImageRecheck result = recheckImage();
+  if (result == ImageRecheck::Unchanged) return true;
+  AppState& s = appState;
+  UserInterface& ui = *ports().ui;
+  s.downloadConfirmed = 0;
+  s.imageOpen = 0;
+  std::memset(s.imageName, 0, sizeof s.imageName);
+  ui.setItemText(s.controlPanel, kFieldDownloadFile, discovery_text::kNotOpen);
+  ui.setItemText(s.controlPanel, kFieldNewVersion, discovery_text::kNotOpen);
+  ui.messageBox(s.mainWindow,
+                result == ImageRecheck::NotOpened ? image_text::kFailToOpen
+                                                  : image_text::kFailToRead,
+                image_text::kWarning, kIconError);
+  return false;
+}
+
 }  // namespace
+
+void installDownloadSequencer() { setDownloadResultHandler(blockFinished); }
 
 void downloadStep() {
   AppState& s = appState;
@@ -42,6 +84,7 @@ void downloadStep() {
   }
   if (s.driveCount == 0) return;
   selectDefaultDrive();
+  if (!targetIsSupportedDrive()) return;
   if (s.downloadConfirmed == 0) ui.showDialog(kConfirmDialogTemplate, s.mainWindow);
   if (s.downloadConfirmed != 1) return;
   if (s.nextBlock >= kBlockCount) {
@@ -52,7 +95,7 @@ void downloadStep() {
   // A block already framed or outstanding owns blockBuffer: a second Download waits for it.
   Flag idle = 0;
   if (!s.blockInFlight.compare_exchange_strong(idle, 1)) return;
-  if (loadBlock()) {
+  if ((s.nextBlock != 0 || imageStillAccepted()) && loadBlock()) {
     sendBlock();
   } else {
     s.blockInFlight = 0;
@@ -69,10 +112,13 @@ void sendBlock() {
                              kIconWarning);
       startProgressDisplay();
     }
-    const bool sent = passThroughDownloadCommand(s.ntDriveIndex, block) == 1;
-    // The drive may drop off the bus while it programs its flash: the final block counts as
-    // done whatever the answer.
-    blockFinished(sent || block == kFinalBlock);
+    PassThroughFailure failure = PassThroughFailure::None;
+    bool done = passThroughDownloadCommand(s.ntDriveIndex, block, &failure) == 1;
+    // The drive may leave the bus or time out while it programs its flash: a final block whose
+    // call failed counts as done. One it refused, or never got, does not.
+    if (block == kFinalBlock && failure == PassThroughFailure::CallFailed) done = true;
+    if (block == kFinalBlock && !done) stopProgressDisplay();
+    blockFinished(done);
     return;
   }
   if (aspiDownloadCommand() && block == kFinalBlock) startProgressDisplay();
@@ -81,14 +127,18 @@ void sendBlock() {
 void blockFinished(bool succeeded) {
   AppState& s = appState;
   const std::uint8_t block = s.nextBlock;
+  UserInterface& ui = *ports().ui;
   if (!succeeded) {
     s.blockInFlight = 0;
     if (s.platformKind == 1) {
-      ports().ui->messageBox(nullptr, download_text::kWriteFailed, download_text::kWarning,
-                             kIconWarning);
+      ui.messageBox(nullptr, download_text::kWriteFailed, download_text::kWarning, kIconWarning);
     } else {
-      ports().ui->messageBox(s.controlPanel, download_text::kAspiError, download_text::kWarning,
-                             kIconExclamation);
+      // This may run on the ASPI manager's thread: the timer belongs to the GUI thread.
+      if (block == kFinalBlock) {
+        ui.sendCommand(s.mainWindow, kCommandFinalBlockFailed, kCommandFinalBlockFailed);
+      }
+      ui.messageBox(s.controlPanel, download_text::kAspiError, download_text::kWarning,
+                    kIconExclamation);
     }
     return;
   }
@@ -99,8 +149,10 @@ void blockFinished(bool succeeded) {
   // nextBlock moves on before the guard opens, so no Download in between can resend a block.
   s.nextBlock = static_cast<std::uint8_t>(block + 1);
   s.blockInFlight = 0;
-  ports().ui->sendCommand(ports().ui->parentOf(s.controlPanel), kCommandDownload, block + 1);
+  ui.sendCommand(ui.parentOf(s.controlPanel), kCommandDownload, block + 1);
 }
+
+void finalBlockFailed() { ports().ui->killTimer(appState.controlPanel, kProgressTimer); }
 
 void finishDownload() {
   AppState& s = appState;

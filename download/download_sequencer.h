@@ -7,11 +7,18 @@
 namespace flindor {
 
 inline constexpr std::uint16_t kCommandDownload = 40003;
+// Private command of the main window, sent with wParam and lParam both equal to the id by the
+// ASPI completion when the final block failed, so the progress timer stops on the thread that
+// owns it.
+inline constexpr std::uint16_t kCommandFinalBlockFailed = 17186;  // 0x4322
 inline constexpr std::uintptr_t kProgressTimer = 1;
 inline constexpr std::uint32_t kProgressTimerPeriodMs = 1000;
 inline constexpr std::uint8_t kProgressFull = 34;
 inline constexpr std::uint32_t kRebootFlags = 0x6;  // EWX_REBOOT | EWX_FORCE
 inline constexpr int kRebootAttempts = 100;
+
+// Hands the transport the function that takes each block's outcome; once, at start-up.
+void installDownloadSequencer();
 
 // The main window's Download command (40003), from the user or from the sequence itself.
 void downloadStep();
@@ -20,6 +27,9 @@ void sendBlock();
 // A block's DownloadCommand has ended (pass-through: returned; ASPI: completed, on the
 // completion thread). Moves the sequence on, or stops it at this block.
 void blockFinished(bool succeeded);
+// Command 0x4322: the final block failed on the ASPI back end; the progress bar stops.
+void finalBlockFailed();
+
 // All 64 blocks are through: full bar, completion message, shutdown privilege, reboot, quit.
 void finishDownload();
 

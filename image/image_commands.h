@@ -17,6 +17,11 @@ void openImage();
 // True when the block is framed and may be sent.
 bool loadBlock();
 
+// What the accepted image is now, opened again by its path just before its first block is
+// framed: the file may have been replaced or cut short since Open checked it.
+enum class ImageRecheck { Unchanged, NotOpened, Changed };
+ImageRecheck recheckImage();
+
 // The name shown for a chosen path: the file name through the first three characters of its
 // extension, cut to fit `capacity` - 1 characters. Offsets are the file dialog's.
 void imageNameFromPath(const char* path, std::uint16_t fileOffset, std::uint16_t extensionOffset,

@@ -27,9 +27,10 @@ bool loadBlock() {
   const std::uint32_t length = blockDataBytes(block);
   std::memset(s.blockBuffer, 0, length + kBlockCrcBytes + 1);
   std::uint32_t got = 0;
-  // A short read (a file shorter than the image) leaves the rest zero; only a failed call stops.
+  // A short read means the file is no longer the whole image: sending zeros in place of the
+  // missing bytes would flash a corrupt firmware, so it fails like a failed read.
   if (!files.setPosition(file.get(), blockFileOffset(block)) ||
-      !files.read(file.get(), s.blockBuffer, length, got)) {
+      !files.read(file.get(), s.blockBuffer, length, got) || got != length) {
     warn(image_text::kFailToRead);
     return false;
   }

@@ -1,8 +1,8 @@
 #include "scsi/aspi_transport.h"
 
+#include <atomic>
 #include <cstring>
 
-#include "download/download_sequencer.h"
 #include "image/image_layout.h"
 #include "scsi/discovery.h"
 #include "scsi/scsi_commands.h"
@@ -10,6 +10,13 @@
 
 namespace flindor {
 namespace {
+
+// Read on the ASPI manager's thread, installed on the GUI thread before any request.
+std::atomic<DownloadResultHandler> downloadResultHandler{nullptr};
+
+void reportDownloadResult(bool completed) {
+  if (const DownloadResultHandler handler = downloadResultHandler.load()) handler(completed);
+}
 
 SrbExecScsiCmd* newRequest(std::size_t bytes, std::uint8_t direction, const Cdb& cdb) {
   auto* request = static_cast<SrbExecScsiCmd*>(ports().heap->allocate(bytes));
@@ -36,6 +43,8 @@ void release(void* block) {
 bool submit(SrbExecScsiCmd* request) { return ports().aspi->sendCommand(request) == SS_PENDING; }
 
 }  // namespace
+
+void setDownloadResultHandler(DownloadResultHandler handler) { downloadResultHandler = handler; }
 
 void aspiInquiry() {
   SrbExecScsiCmd* request =
@@ -68,7 +77,7 @@ bool aspiDownloadCommand() {
   }
   // Not sent: the download stops at this block, and a later Download may send it again.
   release(request);
-  blockFinished(false);
+  reportDownloadResult(false);
   return false;
 }
 
@@ -79,7 +88,7 @@ void aspiCompletion(SrbExecScsiCmd* request) {
     recordInquiry({request->SRB_Status, request->SRB_HaId, request->SRB_Target, data});
     release(data);
   } else if (opcode == kDownloadOpcode) {
-    blockFinished(request->SRB_Status == SS_COMP);
+    reportDownloadResult(request->SRB_Status == SS_COMP);
   }
   release(request);
 }

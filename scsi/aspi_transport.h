@@ -6,6 +6,11 @@
 
 namespace flindor {
 
+// Called with each DownloadCommand's outcome: true when the drive completed it. The download
+// installs it once, before any block is sent; it runs on the thread that learnt the outcome.
+using DownloadResultHandler = void (*)(bool completed);
+void setDownloadResultHandler(DownloadResultHandler handler);
+
 // INQUIRY to appState.selectedAdapter / selectedTarget, LUN 0; the answer reaches discovery
 // through aspiCompletion. A request the manager does not take is reported to discovery as an
 // INQUIRY that failed, so the scan goes on.

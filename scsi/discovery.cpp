@@ -63,6 +63,8 @@ void startDiscovery() {
     if (probeDriveLetter(letter, s.driveCount) == 1) ++s.driveCount;
   }
   if (s.driveListed == 0) {
+    // Reported here, once: the control panel's first paint must not report it again.
+    s.discoveryReported = 1;
     ports().ui->messageBox(nullptr, discovery_text::kNoDriveKmx, discovery_text::kNoVadade,
                            kIconError);
     ports().ui->postQuit(0);
@@ -120,17 +122,23 @@ void nextInquiry() {
 void finishDiscovery() {
   AppState& s = appState;
   UserInterface& ui = *ports().ui;
+  s.discoveryFinished = 1;
   for (int i = 0; i < kDriveTableSize; ++i) {
     const DriveEntry& entry = s.driveTable[i];
     if (entry.present != 1) continue;
-    ui.setWindowText(s.driveCombo, entry.identification);
+    // Every drive is listed, but only one of the supported model becomes the default target:
+    // the last such drive found.
+    const bool supported = isSupportedDrive(entry);
+    if (supported) ui.setWindowText(s.driveCombo, entry.identification);
     // The list is never sorted, so a list index is a drive table index.
     ui.comboAddString(s.driveCombo, entry.identification);
-    ui.setItemText(s.controlPanel, kFieldOldVersion, entry.revision);
-    s.selectedAdapter = entry.adapterId;
-    s.selectedTarget = entry.targetId;
-    s.selectedDrive = i;
-    if (s.platformKind == 1) s.ntDriveIndex = static_cast<std::uint8_t>(i);
+    if (supported) {
+      ui.setItemText(s.controlPanel, kFieldOldVersion, entry.revision);
+      s.selectedAdapter = entry.adapterId;
+      s.selectedTarget = entry.targetId;
+      s.selectedDrive = i;
+      if (s.platformKind == 1) s.ntDriveIndex = static_cast<std::uint8_t>(i);
+    }
     s.driveListed = 1;
   }
   if (s.driveListed != 1) {

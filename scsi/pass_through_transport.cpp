@@ -53,8 +53,8 @@ void fillRequest(PassThroughRequest& request, const PassThroughCommand& command)
   std::memcpy(r.Cdb, command.cdb.data(), command.cdb.size());
 }
 
-int run(std::uint8_t entryIndex, const PassThroughCommand& command) {
-  if (entryIndex >= kDriveTableSize) return 0;
+PassThroughFailure run(std::uint8_t entryIndex, const PassThroughCommand& command) {
+  if (entryIndex >= kDriveTableSize) return PassThroughFailure::VolumeNotOpened;
   char path[kPathCapacity] = {};
   std::memcpy(path, kVolumePathTemplate, sizeof kVolumePathTemplate - 1);
   path[kDriveLetterAt] = static_cast<char>('A' + appState.driveTable[entryIndex].driveLetterIndex);
@@ -65,7 +65,7 @@ int run(std::uint8_t entryIndex, const PassThroughCommand& command) {
     if (command.kind == Kind::Download) {
       showInfo(scsi_text::kOpenFailedFormat, path);
     }
-    return 0;
+    return PassThroughFailure::VolumeNotOpened;
   }
 
   PassThroughRequest request;
@@ -74,29 +74,34 @@ int run(std::uint8_t entryIndex, const PassThroughCommand& command) {
   const bool carriedOut =
       volumes.passThrough(volume.get(), &request, sizeof request, bytesReturned);
   // The drive's own verdict comes first: an error status is silent whatever the call said.
-  if (request.record.ScsiStatus != kScsiStatusGood) return 0;
+  if (request.record.ScsiStatus != kScsiStatusGood) return PassThroughFailure::DriveRefused;
   if (!carriedOut) {
     if (command.kind == Kind::Download && command.block != kFinalBlock) {
       showInfo(scsi_text::kWriteErrorFormat, command.block);
     }
-    return 0;
+    return PassThroughFailure::CallFailed;
   }
-  return 1;
+  return PassThroughFailure::None;
 }
 
 }  // namespace
 
 int passThroughInquiry(std::uint8_t entryIndex) {
-  return run(entryIndex,
-             {Kind::Inquiry, 0, inquiryCdb(kPassThroughInquiryLength), kScsiIoctlDataIn,
-              kPassThroughInquiryBytes, kPassThroughInquiryTimeoutSeconds});
+  const PassThroughFailure failure =
+      run(entryIndex, {Kind::Inquiry, 0, inquiryCdb(kPassThroughInquiryLength), kScsiIoctlDataIn,
+                       kPassThroughInquiryBytes, kPassThroughInquiryTimeoutSeconds});
+  return failure == PassThroughFailure::None ? 1 : 0;
 }
 
-int passThroughDownloadCommand(std::uint8_t entryIndex, std::uint8_t block) {
+int passThroughDownloadCommand(std::uint8_t entryIndex, std::uint8_t block,
+                               PassThroughFailure* failure) {
   const std::uint32_t timeout =
       block == kFinalBlock ? kPassThroughFinalBlockTimeoutSeconds : kPassThroughBlockTimeoutSeconds;
-  return run(entryIndex, {Kind::Download, block, downloadCdb(block), kScsiIoctlDataOut,
-                          framedBlockBytes(block), timeout});
+  const PassThroughFailure why = run(entryIndex, {Kind::Download, block, downloadCdb(block),
+                                                  kScsiIoctlDataOut, framedBlockBytes(block),
+                                                  timeout});
+  if (failure != nullptr) *failure = why;
+  return why == PassThroughFailure::None ? 1 : 0;
 }
 
 }  // namespace flindor

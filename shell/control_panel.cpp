@@ -52,6 +52,8 @@ void controlPanelCreated() {
 void controlPanelCommand(std::uintptr_t wParam, std::intptr_t lParam) {
   const std::uint16_t id = lowWord(wParam);
   if (id == kDriveComboId) {
+    // The list is filled when discovery finishes; until then there is nothing to pick.
+    if (appState.discoveryFinished == 0) return;
     selectDefaultDrive();
     if (highWord(wParam) == kComboSelectionChanged) driveSelectionChanged();
     return;

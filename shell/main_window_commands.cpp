@@ -15,18 +15,24 @@ bool downloadCommitted() { return appState.finalBlockBusy != 0 || appState.downl
 
 void mainWindowCommand(std::uintptr_t wParam, std::intptr_t lParam) {
   const std::uint16_t argument = lowWord(static_cast<std::uintptr_t>(lParam));
+  // While the ASPI scan runs, the drive table is still being filled and the scan owns the
+  // selected address: no image, and no block, until discovery has finished.
+  const bool discovered = appState.discoveryFinished != 0;
   switch (lowWord(wParam)) {
     case kCommandExit:
       exitCommand();
       break;
     case kCommandDownload:
-      downloadStep();
+      if (discovered) downloadStep();
       break;
     case kCommandAbout:
       aboutCommand();
       break;
     case kCommandOpen:
-      openImage();
+      if (discovered) openImage();
+      break;
+    case kCommandFinalBlockFailed:
+      if (argument == kCommandFinalBlockFailed) finalBlockFailed();
       break;
     case kCommandNextInquiry:
       if (argument == kCommandNextInquiry) nextInquiry();

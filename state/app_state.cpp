@@ -2,6 +2,8 @@
 
 #include <memory>
 
+#include "state/model_letters.h"
+
 namespace flindor {
 
 AppState appState;
@@ -11,14 +13,39 @@ void resetAppState() {
   std::construct_at(&appState);
 }
 
+bool isSupportedDrive(const DriveEntry& entry) {
+  if (entry.present != 1) return false;
+  return appState.platformKind == 1 || hasSupportedModelLetters(entry.revision);
+}
+
+const DriveEntry* targetDrive() {
+  const AppState& s = appState;
+  if (s.platformKind == 1) {
+    if (s.ntDriveIndex >= kDriveTableSize) return nullptr;
+    const DriveEntry& entry = s.driveTable[s.ntDriveIndex];
+    return entry.present == 1 ? &entry : nullptr;
+  }
+  for (const DriveEntry& entry : s.driveTable) {
+    if (entry.present == 1 && entry.adapterId == s.selectedAdapter &&
+        entry.targetId == s.selectedTarget) {
+      return &entry;
+    }
+  }
+  return nullptr;
+}
+
 void selectDefaultDrive() {
   const std::uint8_t count = appState.driveCount;
   if (count == 0 || appState.driveSelected != 0) return;
-  const DriveEntry& last =
-      appState.driveTable[count > kDriveTableSize ? kDriveTableSize - 1 : count - 1];
-  appState.selectedAdapter = last.adapterId;
-  appState.selectedTarget = last.targetId;
-  appState.driveSelected = 1;
+  // Another maker's drive found last must never become the target by default.
+  for (int i = (count > kDriveTableSize ? kDriveTableSize : count) - 1; i >= 0; --i) {
+    const DriveEntry& entry = appState.driveTable[i];
+    if (!isSupportedDrive(entry)) continue;
+    appState.selectedAdapter = entry.adapterId;
+    appState.selectedTarget = entry.targetId;
+    appState.driveSelected = 1;
+    return;
+  }
 }
 
 }  // namespace flindor

@@ -58,6 +58,9 @@ struct AppState {
   std::uint8_t selectedAdapter = 0;
   std::uint8_t selectedTarget = 0;
   Flag driveSelected = 0;
+  // Set when the discovery result has been handed over: until then the drive table is still
+  // being filled, so no image is opened, no drive picked and nothing sent.
+  Flag discoveryFinished = 0;
 
   // Image and download.
   char imagePath[kImagePathSize] = {};
@@ -82,7 +85,14 @@ extern AppState appState;
 // Puts every field back to its initial value. For tests; the program never resets its state.
 void resetAppState();
 
-// Takes the last drive found as the target if none has been taken yet.
+// Whether the recorded drive may receive this program's firmware: on the ASPI platform its
+// revision must carry the model letters; on pass-through every recorded drive is a ZIB drive.
+bool isSupportedDrive(const DriveEntry& entry);
+
+// The drive the next DownloadCommand addresses, or nullptr when no recorded drive is there.
+const DriveEntry* targetDrive();
+
+// Takes the last drive of the supported model found as the target if none has been taken yet.
 void selectDefaultDrive();
 
 }  // namespace flindor

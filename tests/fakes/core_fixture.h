@@ -4,6 +4,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "download/download_sequencer.h"
 #include "state/app_state.h"
 #include "tests/fakes/fake_files.h"
 #include "tests/fakes/fake_ui.h"
@@ -17,6 +18,7 @@ class CoreTest : public ::testing::Test {
     ports() = Ports{};
     ports().ui = &ui;
     ports().files = &files;
+    installDownloadSequencer();
   }
   // Initial state again, with the windows known, as after start-up.
   void resetState() {

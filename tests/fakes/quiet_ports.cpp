@@ -123,6 +123,7 @@ void QuietDownload::prepare() {
   e.driveLetterIndex = 4;  // E:
   e.present = 1;
   s.driveCount = 1;
+  s.discoveryFinished = 1;
   std::strcpy(s.imagePath, kQuietImagePath);
   s.imageOpen = 1;
 }

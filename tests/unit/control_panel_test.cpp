@@ -20,6 +20,7 @@ class ControlPanelTest : public CoreTest {
     addDrive("ZIB     DVD-ROM KMX4820T", "DC22", 1, 6, 6);
     appState.selectedDrive = 2;
     appState.driveSelected = 1;
+    appState.discoveryFinished = 1;
     appState.imageOpen = 1;
     std::strcpy(appState.imageName, "NEW.BIN");
     std::strcpy(appState.imagePath, "C:\\NEW.BIN");

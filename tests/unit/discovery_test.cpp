@@ -1,5 +1,6 @@
 #include "scsi/discovery.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "scsi/aspi_request.h"
@@ -221,11 +222,21 @@ TEST_F(AspiDiscoveryTest, ScansEveryTargetOfEveryAdapterOnTheCompletionThread) {
   EXPECT_EQ(appState.driveTable[0].targetId, 2);
   EXPECT_EQ(appState.driveTable[1].adapterId, 1);
   EXPECT_EQ(appState.driveTable[1].targetId, 5);
-  // Both are listed; the last one found, not the supported one, is the default target.
-  EXPECT_EQ(appState.selectedDrive, 1);
-  EXPECT_EQ(appState.selectedAdapter, 1);
-  EXPECT_EQ(appState.selectedTarget, 5);
-  EXPECT_EQ(ui.fields()[1008], "2.00");
+  // Both are listed, but another maker's drive found last never becomes the default target:
+  // the supported one does, and the edit field and the old version show it.
+  EXPECT_EQ(appState.selectedDrive, 0);
+  EXPECT_EQ(appState.selectedAdapter, 0);
+  EXPECT_EQ(appState.selectedTarget, 2);
+  EXPECT_EQ(ui.fields()[1008], "DB10");
+  const auto log = ui.log();
+  EXPECT_EQ(std::count_if(log.begin(), log.end(),
+                          [](const std::string& l) { return l.rfind("combo add", 0) == 0; }),
+            2);
+  std::vector<std::string> shown;
+  for (const std::string& l : log) {
+    if (l.rfind("text combo", 0) == 0) shown.push_back(l.substr(0, 16));
+  }
+  EXPECT_THAT(shown, ::testing::ElementsAre("text combo = ZIB"));
   EXPECT_EQ(heap.live(), 0);
   EXPECT_EQ(heap.strayReleases(), 0);
   for (std::thread::id id : aspi.postingThreads()) EXPECT_NE(id, gui.id());

@@ -137,6 +137,7 @@ TEST_F(PassThroughDownloadTest, ACleanRunFlashesTheImageInOneChainSixtyFiveLevel
 }
 
 TEST_F(PassThroughDownloadTest, NothingIsSentWithoutAnImageADriveAndAYes) {
+  appState.discoveryFinished = 1;  // as if discovery had found nothing
   download();  // no image: a beep and the message, even with no drive
   appState.imageOpen = 1;
   std::strcpy(appState.imagePath, kImagePath);
@@ -266,25 +267,23 @@ TEST_F(AspiDownloadTest, AFailedBlockStopsTheRunUntilTheNextDownloadAndAFailedFi
 
   ui.clear();
   download();  // block 10 again, without asking
-  EXPECT_THAT(
-      withoutTimerStart(ui.log()),
-      ElementsAreArray(concat(chainCommands(11, 63),
-                              std::vector<std::string>{"box panel [WARNING] ERROR  !! 0x30"})));
+  // The final block failed: the bar stops (on the GUI thread, which owns the timer) before the
+  // error is shown, rather than filling up as if the drive had programmed its flash.
+  EXPECT_THAT(withoutTimerStart(ui.log()),
+              ElementsAreArray(concat(chainCommands(11, 63),
+                                      std::vector<std::string>{
+                                          "command main 17186 17186", "kill timer panel 1",
+                                          "box panel [WARNING] ERROR  !! 0x30"})));
   EXPECT_EQ(downloadLines().size(), 65u);
   EXPECT_EQ(appState.nextBlock, 63);
   EXPECT_EQ(appState.finalBlockBusy, 1u);
   EXPECT_EQ(appState.progressMode, 1u);
 
-  // From here Download does nothing; only the timer goes on, until the bar is full.
+  // Whether the drive programmed is unknown: Download does nothing from here.
   ui.clear();
   download();
-  for (int tick = 0; tick < 40; ++tick) gui.send([] { progressTick(); });
   EXPECT_EQ(downloadLines().size(), 65u);
-  EXPECT_EQ(appState.progressStep, 34);
-  const auto log = ui.log();
-  ASSERT_EQ(log.size(), 40u) << "nothing but the invalidated bar";
-  EXPECT_EQ(log[32], "invalidate panel 35,131,341,148");
-  EXPECT_EQ(log[39], "invalidate panel 35,131,341,148");
+  EXPECT_THAT(ui.log(), IsEmpty());
   EXPECT_THAT(system.log(), IsEmpty());
   EXPECT_EQ(heap.live(), 0);
 }
@@ -300,6 +299,7 @@ class FinishDownloadTest : public CoreTest {
     appState.finalBlockBusy = 1;
     appState.progressMode = 1;
     appState.nextBlock = 64;
+    appState.discoveryFinished = 1;
     ui.onTimerTick = [](WindowHandle) { progressTick(); };
   }
 };

@@ -53,17 +53,20 @@ TEST_F(LoadBlockTest, ZeroDataGetsTheKnownCrcBytes) {
               ElementsAre(0x86, 0xA2, 0xE8, 0x70));
 }
 
-TEST_F(LoadBlockTest, AShortFileIsFramedWithZeroFill) {
-  files.add(appState.imagePath, patternedImage("DA13", 129028 + 100));
-  std::memset(appState.blockBuffer, 0xAA, sizeof appState.blockBuffer);
-  appState.nextBlock = 63;
-  ASSERT_TRUE(loadBlock());
-  for (std::size_t i = 100; i < 2052; ++i) ASSERT_EQ(appState.blockBuffer[i], 0) << i;
-  EXPECT_EQ(storedCrc(2052), crcOf(2052));
-  appState.nextBlock = 0;  // a file that ends before the block: all zero data, still framed
-  files.add(appState.imagePath, patternedImage("DA13", 3));
-  ASSERT_TRUE(loadBlock());
-  EXPECT_EQ(storedCrc(2048), 0x86A2E870u);
+TEST_F(LoadBlockTest, AFileCutShortIsAReadFailureNeverFilledWithZeros) {
+  struct Case {
+    std::size_t fileSize;
+    std::uint8_t block;
+  };
+  // The block past the end, one that ends inside it, the image one byte short.
+  for (const Case c : {Case{3, 0}, Case{129028 + 100, 63}, Case{131079, 63}, Case{4099, 1}}) {
+    files.add(appState.imagePath, patternedImage("DA13", c.fileSize));
+    appState.nextBlock = c.block;
+    ui.clear();
+    EXPECT_FALSE(loadBlock()) << c.fileSize;
+    EXPECT_THAT(ui.log(), ElementsAre("box panel [WARNING] FAIL TO READ FILE 0x30")) << c.fileSize;
+    EXPECT_EQ(files.openHandles(), 0);
+  }
 }
 
 TEST_F(LoadBlockTest, AFileGoneLockedOrUnreadableAfterOpenStopsWithItsMessage) {

@@ -13,6 +13,7 @@ using ::testing::IsEmpty;
 
 class MainWindowCommandsTest : public CoreTest {
  protected:
+  MainWindowCommandsTest() { appState.discoveryFinished = 1; }
   // A command as the window system delivers it: the notification code in the high word.
   void command(std::uint16_t id, std::intptr_t lParam = 0, std::uint16_t code = 0) {
     mainWindowCommand((std::uintptr_t{code} << 16) | id, lParam);
