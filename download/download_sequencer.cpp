@@ -63,10 +63,10 @@ bool imageStillAccepted() {
   std::memset(s.imageName, 0, sizeof s.imageName);
   ui.setItemText(s.controlPanel, kFieldDownloadFile, discovery_text::kNotOpen);
   ui.setItemText(s.controlPanel, kFieldNewVersion, discovery_text::kNotOpen);
-  ui.messageBox(s.mainWindow,
-                result == ImageRecheck::NotOpened ? image_text::kFailToOpen
-                                                  : image_text::kFailToRead,
-                image_text::kWarning, kIconError);
+  ui.messageBox(
+      s.mainWindow,
+      result == ImageRecheck::NotOpened ? image_text::kFailToOpen : image_text::kFailToRead,
+      image_text::kWarning, kIconError);
   return false;
 }
 

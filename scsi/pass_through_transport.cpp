@@ -97,9 +97,9 @@ int passThroughDownloadCommand(std::uint8_t entryIndex, std::uint8_t block,
                                PassThroughFailure* failure) {
   const std::uint32_t timeout =
       block == kFinalBlock ? kPassThroughFinalBlockTimeoutSeconds : kPassThroughBlockTimeoutSeconds;
-  const PassThroughFailure why = run(entryIndex, {Kind::Download, block, downloadCdb(block),
-                                                  kScsiIoctlDataOut, framedBlockBytes(block),
-                                                  timeout});
+  const PassThroughFailure why =
+      run(entryIndex, {Kind::Download, block, downloadCdb(block), kScsiIoctlDataOut,
+                       framedBlockBytes(block), timeout});
   if (failure != nullptr) *failure = why;
   return why == PassThroughFailure::None ? 1 : 0;
 }

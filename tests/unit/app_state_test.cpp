@@ -1,5 +1,6 @@
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 #include "tests/fakes/core_fixture.h"
 
@@ -43,6 +44,33 @@ TEST_F(SelectDefaultDriveTest, TakesTheLastDriveFoundOnceAndLeavesTheListSelecti
   selectDefaultDrive();  // already taken: nothing changes
   EXPECT_EQ(appState.selectedAdapter, 0);
   EXPECT_EQ(appState.selectedTarget, 1);
+}
+
+TEST_F(SelectDefaultDriveTest, TakesOnlyADriveOfTheSupportedModelWithinTheTable) {
+  struct Case {
+    std::uint8_t platform;
+    std::vector<const char*> revisions;  // at targets 1, 2, ...
+    std::uint8_t driveCount;             // as the counter reads, in or out of range
+    int expectedTarget;                  // 0: none taken
+  };
+  const Case cases[] = {
+      {0, {"DB10", "1.00"}, 2, 1},                  // another maker's drive found last
+      {0, {"1.00", "EA10"}, 2, 0},                  // none of the model: none taken
+      {1, {"DB10", "1.00"}, 2, 2},                  // pass-through: every drive is a ZIB one
+      {0, {"DA01", "DA01", "DA01", "DA01"}, 5, 4},  // a count past the table reads entry 3
+      {0, {"DA01", "DA01", "DA01", "DA01"}, 255, 4},
+  };
+  for (const Case& c : cases) {
+    resetState();
+    appState.platformKind = c.platform;
+    for (std::size_t i = 0; i < c.revisions.size(); ++i) {
+      addDrive("X", c.revisions[i], 0, static_cast<std::uint8_t>(i + 1));
+    }
+    appState.driveCount = c.driveCount;
+    selectDefaultDrive();
+    EXPECT_EQ(appState.driveSelected, c.expectedTarget != 0 ? 1u : 0u) << int(c.driveCount);
+    EXPECT_EQ(appState.selectedTarget, c.expectedTarget) << int(c.driveCount);
+  }
 }
 
 TEST_F(SelectDefaultDriveTest, NothingWithoutDrives) {

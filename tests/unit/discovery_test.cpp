@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "scsi/aspi_request.h"
+#include "shell/control_panel.h"
 #include "shell/main_window_commands.h"
 #include "sim/simulated_bus.h"
 #include "sim/simulated_volumes.h"
@@ -79,6 +80,7 @@ TEST_F(PassThroughDiscoveryTest, NoZibDriveOnAToHEndsTheRunFromWindowCreation) {
   addAt('C', drive("OTHER", "DA12"));
   addAt('J', drive("ZIB", "DA12"));
   startDiscovery();
+  controlPanelPainted();  // the first paint, before the quit request ends the loop: said once
   EXPECT_EQ(appState.driveCount, 0);
   EXPECT_THAT(ui.log(),
               ElementsAre("box none [No VADADE]  There is NO DVD-ROM Drive KMX4820T  Attached.  "

@@ -138,7 +138,7 @@ TEST_F(PassThroughDownloadTest, ACleanRunFlashesTheImageInOneChainSixtyFiveLevel
 
 TEST_F(PassThroughDownloadTest, NothingIsSentWithoutAnImageADriveAndAYes) {
   appState.discoveryFinished = 1;  // as if discovery had found nothing
-  download();  // no image: a beep and the message, even with no drive
+  download();                      // no image: a beep and the message, even with no drive
   appState.imageOpen = 1;
   std::strcpy(appState.imagePath, kImagePath);
   download();  // an image but no drive: nothing at all
@@ -270,10 +270,10 @@ TEST_F(AspiDownloadTest, AFailedBlockStopsTheRunUntilTheNextDownloadAndAFailedFi
   // The final block failed: the bar stops (on the GUI thread, which owns the timer) before the
   // error is shown, rather than filling up as if the drive had programmed its flash.
   EXPECT_THAT(withoutTimerStart(ui.log()),
-              ElementsAreArray(concat(chainCommands(11, 63),
-                                      std::vector<std::string>{
-                                          "command main 17186 17186", "kill timer panel 1",
-                                          "box panel [WARNING] ERROR  !! 0x30"})));
+              ElementsAreArray(
+                  concat(chainCommands(11, 63),
+                         std::vector<std::string>{"command main 17186 17186", "kill timer panel 1",
+                                                  "box panel [WARNING] ERROR  !! 0x30"})));
   EXPECT_EQ(downloadLines().size(), 65u);
   EXPECT_EQ(appState.nextBlock, 63);
   EXPECT_EQ(appState.finalBlockBusy, 1u);

@@ -1,0 +1,206 @@
+// The cases where doing what was asked would damage a drive: another maker's drive, an image
+// that is no longer whole, a final block the drive refused, commands given while the ASPI scan
+// still fills the drive table. Each run ends with the drive's flash equal to the image, or with
+// nothing sent at all.
+#include <string>
+#include <vector>
+
+#include "scsi/scsi_commands.h"
+#include "shell/control_panel.h"
+#include "shell/main_window_commands.h"
+#include "shell/window_messages.h"
+#include "tests/fakes/download_fixture.h"
+
+namespace flindor::testing {
+namespace {
+
+using ::testing::Contains;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+constexpr char kNotZibDriveBox[] =
+    "box main [WARNING] !!! MODEL IS DIFFERENT !!!\n\n!!! IT'S NOT ZIB DVD-ROM DRIVE !!! 0x10";
+constexpr char kOtherDrive[] = "OTHER   CD-ROM DRIVE    ";
+
+std::uintptr_t comboPicked() { return (std::uintptr_t{kComboSelectionChanged} << 16) | 101; }
+
+// ---- ASPI: the scan, and another maker's drive ----
+
+class AspiSafetyTest : public AspiDownloadTest {
+ protected:
+  void discover() {
+    gui.send([] { mainWindowCreated(kMainWindow); });
+    waitUntilQuiet(gui, aspi);
+  }
+  void open() {
+    ui.chooseFile(kImagePath);
+    userCommand(kCommandOpen);
+  }
+  void pick(int line) {
+    ui.comboSelection = line;
+    gui.send([] { controlPanelCommand(comboPicked(), 0); });
+  }
+};
+
+TEST_F(AspiSafetyTest, NothingIsOpenedPickedOrSentWhileTheScanStillRuns) {
+  std::vector<std::string> seenDuringScan;
+  int given = 0;
+  aspi.beforePost = [&](const SrbExecScsiCmd& request) {
+    if (request.CDBByte[0] != kInquiryOpcode || request.SRB_Target < 2) return;
+    // The drive at target 1 is in the table and an INQUIRY is out: the user tries everything.
+    const std::size_t before = ui.log().size();
+    ui.comboSelection = 0;
+    gui.send([] { controlPanelCommand(comboPicked(), 0); });
+    userCommand(kCommandOpen);
+    userCommand(kCommandDownload);
+    const auto log = ui.log();
+    seenDuringScan.insert(seenDuringScan.end(), log.begin() + before, log.end());
+    ++given;
+  };
+  discover();
+  aspi.beforePost = nullptr;
+  EXPECT_EQ(given, 6);
+  EXPECT_THAT(seenDuringScan, IsEmpty());
+  EXPECT_THAT(downloadLines(), IsEmpty());
+  EXPECT_EQ(appState.downloadConfirmed, 0u);
+
+  open();
+  download();
+  EXPECT_EQ(downloadLines().size(), 64u);
+  EXPECT_EQ(drive.flashed(), imageData());
+}
+
+TEST_F(AspiSafetyTest, AnotherMakersDriveFoundLastIsListedButNeverTheTarget) {
+  sim::SimulatedDrive& other = bus.addDrive({0, 3, 0}, {5, "OTHER", "CD-ROM DRIVE", "1.00"});
+  discover();
+  ASSERT_EQ(appState.driveCount, 2);
+  EXPECT_EQ(appState.selectedTarget, 1);
+  EXPECT_THAT(ui.log(), Contains(std::string("combo add combo ") + kOtherDrive));
+
+  // Picked by hand it is refused before anything is framed, and nothing commits the run.
+  pick(1);
+  open();
+  ui.clear();
+  download();
+  EXPECT_THAT(ui.log(), ElementsAre(kNotZibDriveBox));
+  EXPECT_THAT(downloadLines(), IsEmpty());
+  EXPECT_EQ(appState.downloadConfirmed, 0u);
+
+  pick(0);
+  open();
+  download();
+  for (const std::string& line : downloadLines()) EXPECT_EQ(line.rfind("aspi 0:1 ", 0), 0u) << line;
+  EXPECT_EQ(downloadLines().size(), 64u);
+  EXPECT_EQ(drive.flashed(), imageData());
+  EXPECT_EQ(other.programmings(), 0);
+}
+
+// ---- Pass-through: the image, and the final block ----
+
+// What the file at the image's path holds at Open, and at the first block.
+struct ImageCase {
+  const char* name;
+  std::vector<std::uint8_t> atOpen;
+  std::vector<std::uint8_t> atDownload;  // empty: unchanged
+  const char* message;
+  bool goneAtDownload = false;
+};
+
+class ShortImageTest : public PassThroughDownloadTest,
+                       public ::testing::WithParamInterface<ImageCase> {};
+
+TEST_P(ShortImageTest, IsNeverSentAndTheRunIsNoLongerCommitted) {
+  const ImageCase& c = GetParam();
+  files.add(kImagePath, c.atOpen);
+  ASSERT_NO_FATAL_FAILURE(startUp());
+  if (!c.atDownload.empty()) files.add(kImagePath, c.atDownload);
+  if (c.goneAtDownload) files.remove(kImagePath);
+  download();
+  EXPECT_THAT(ui.log(), ElementsAre("dialog 120 main", "field panel 1002 = Not Open",
+                                    "field panel 1009 = Not Open",
+                                    std::string("box main [WARNING] ") + c.message + " 0x10"));
+  EXPECT_THAT(tapped.downloads, IsEmpty());
+  EXPECT_EQ(appState.downloadConfirmed, 0u);
+  EXPECT_EQ(appState.imageOpen, 0u);
+  EXPECT_EQ(files.openHandles(), 0);
+
+  // Nothing reached the drive: the user may open the right file and start again.
+  files.add(kImagePath, image);
+  ui.chooseFile(kImagePath);
+  dispatch(kCommandOpen, 0);
+  ASSERT_EQ(appState.imageOpen, 1u);
+  ui.clear();
+  download();
+  EXPECT_EQ(ui.log().front(), "dialog 120 main");
+  EXPECT_EQ(downloadLines().size(), 64u);
+  EXPECT_EQ(drive.flashed(), imageData());
+}
+
+std::vector<std::uint8_t> cutTo(std::size_t size) { return patternedImage("DA13", size); }
+
+INSTANTIATE_TEST_SUITE_P(
+    Images, ShortImageTest,
+    ::testing::Values(ImageCase{"OneByteShort", cutTo(131079), {}, "FAIL TO READ FILE"},
+                      ImageCase{"HeaderOnly", cutTo(4), {}, "FAIL TO READ FILE"},
+                      ImageCase{"CutAfterOpen", cutTo(131080), cutTo(70000), "FAIL TO READ FILE"},
+                      ImageCase{"ReplacedByAnotherModel", cutTo(131080), patternedImage("XA13"),
+                                "FAIL TO READ FILE"},
+                      ImageCase{"GoneAfterOpen", cutTo(131080), {}, "FAIL TO OPEN FILE", true}),
+    [](const auto& info) { return info.param.name; });
+
+struct FinalBlockCase {
+  const char* name;
+  sim::FaultKind fault;
+  std::vector<std::string> failure;  // the messages after the caution and the timer's start
+};
+
+class FinalBlockTest : public PassThroughDownloadTest,
+                       public ::testing::WithParamInterface<FinalBlockCase> {};
+
+TEST_P(FinalBlockTest, RefusedOrNeverSentIsAFailureAndTheNextDownloadSendsItAgain) {
+  const FinalBlockCase& c = GetParam();
+  ASSERT_NO_FATAL_FAILURE(startUp());
+  drive.planFault(63, c.fault);
+  download();
+  const auto log = ui.log();
+  const std::vector<std::string> tail(log.end() - static_cast<long>(c.failure.size()), log.end());
+  EXPECT_EQ(tail, c.failure);
+  EXPECT_EQ(appState.nextBlock, 63);
+  EXPECT_EQ(appState.finalBlockBusy, 0u);
+  EXPECT_EQ(appState.progressMode, 0u);
+  EXPECT_EQ(drive.programmings(), 0);
+  EXPECT_THAT(system.log(), IsEmpty()) << "no reboot after a failure";
+
+  ui.clear();
+  download();
+  EXPECT_EQ(ui.log()[0].rfind("box none [WARNING] \n  Cautions", 0), 0u) << "the caution again";
+  EXPECT_EQ(tapped.downloads.back().block, 63);
+  EXPECT_EQ(drive.flashed(), imageData());
+  EXPECT_EQ(drive.programmings(), 1);
+  EXPECT_FALSE(system.log().empty());
+}
+
+const std::vector<std::string> kStopped = {"kill timer panel 1",
+                                           "box none [WARNING] FAIL TO Write Download FILE 0x30"};
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, FinalBlockTest,
+    ::testing::Values(FinalBlockCase{"CheckCondition", sim::FaultKind::CheckCondition, kStopped},
+                      FinalBlockCase{"VolumeNotOpened",
+                                     sim::FaultKind::OpenFails,
+                                     {"box none [Info] DoRoroDor CreateHandle ERROR : \\\\.\\E:" +
+                                          std::string(15, ' ') + " 0x30",
+                                      kStopped[0], kStopped[1]}}),
+    [](const auto& info) { return info.param.name; });
+
+TEST_F(PassThroughDownloadTest, AFinalBlockWhoseCallFailedStillCompletes) {
+  ASSERT_NO_FATAL_FAILURE(startUp());
+  drive.planFault(63, sim::FaultKind::IoctlFails);  // taken, programmed, the answer lost
+  download();
+  EXPECT_EQ(appState.nextBlock, 64);
+  EXPECT_EQ(drive.flashed(), imageData());
+  EXPECT_FALSE(system.log().empty());
+}
+
+}  // namespace
+}  // namespace flindor::testing
