@@ -14,6 +14,7 @@ inline constexpr std::uint8_t SC_EXEC_SCSI_CMD = 0x02;
 // SRB_Status values, and what SendASPI32Command and GetASPI32SupportInfo return.
 inline constexpr std::uint8_t SS_PENDING = 0x00;
 inline constexpr std::uint8_t SS_COMP = 0x01;
+inline constexpr std::uint8_t SS_ABORTED = 0x02;
 inline constexpr std::uint8_t SS_ERR = 0x04;
 inline constexpr std::uint8_t SS_INVALID_HA = 0x81;
 inline constexpr std::uint8_t SS_INVALID_SRB = 0xE0;

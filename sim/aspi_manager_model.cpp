@@ -76,6 +76,11 @@ bool AspiManagerModel::finish(SrbExecScsiCmd* request) {
       bus_.note(at + " DOWNLOAD block=" + std::to_string(*block) + " -> held: fault no-completion");
       return false;
     }
+    if (block && drive->takeFault(FaultKind::AspiAborted, *block)) {
+      bus_.note(at + " DOWNLOAD block=" + std::to_string(*block) + " aborted: fault aspi-aborted");
+      r.SRB_Status = SS_ABORTED;
+      return true;
+    }
     const DriveAnswer answer = drive->execute(
         {r.CDBByte, r.SRB_CDBLen, directionOf(r.SRB_Flags), r.SRB_BufPointer, r.SRB_BufLen});
     bus_.pause(answer.busyMs);

@@ -6,10 +6,11 @@
 namespace flindor::sim {
 namespace {
 
-constexpr std::array<std::pair<FaultKind, const char*>, 7> kNames{{
+constexpr std::array<std::pair<FaultKind, const char*>, 8> kNames{{
     {FaultKind::NotAccepted, "not-accepted"},
     {FaultKind::NoCompletion, "no-completion"},
     {FaultKind::AspiError, "aspi-error"},
+    {FaultKind::AspiAborted, "aspi-aborted"},
     {FaultKind::CheckCondition, "check-condition"},
     {FaultKind::IoctlFails, "ioctl-fails"},
     {FaultKind::OpenFails, "open-fails"},

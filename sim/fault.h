@@ -11,6 +11,7 @@ enum class FaultKind {
   NotAccepted,     // ASPI: SendASPI32Command refuses the request; no completion follows
   NoCompletion,    // ASPI: taken, but its post routine is never called
   AspiError,       // ASPI: the drive takes the block, the request still ends with SS_ERR
+  AspiAborted,     // ASPI: the request is aborted before it reaches the drive (SS_ABORTED)
   CheckCondition,  // the drive refuses the block with CHECK CONDITION
   IoctlFails,      // pass-through: the drive takes the block, DeviceIoControl still fails
   OpenFails,       // pass-through: the volume cannot be opened while the drive waits for it

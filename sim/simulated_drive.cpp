@@ -198,4 +198,14 @@ bool SimulatedDrive::takeFault(FaultKind kind, std::uint8_t block) {
 
 void SimulatedDrive::answerLost() { repeatAllowed_ = lastTaken_; }
 
+void SimulatedDrive::reset() {
+  faults_.clear();
+  std::fill(received_.begin(), received_.end(), 0);
+  flashed_.clear();
+  expected_ = 0;
+  lastTaken_ = repeatAllowed_ = answeredInquiry_ = false;
+  present_ = true;
+  programmings_ = 0;
+}
+
 }  // namespace flindor::sim

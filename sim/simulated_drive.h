@@ -36,6 +36,8 @@ class SimulatedDrive {
   // The host was told the last command failed although the drive took it: the drive then
   // takes that block once more instead of refusing it as out of order.
   void answerLost();
+  // Back to a drive just switched on, with its identity: nothing received, planned or flashed.
+  void reset();
 
   bool present() const { return present_; }
   bool answeredInquiry() const { return answeredInquiry_; }

@@ -40,6 +40,16 @@ std::vector<std::string> DownloadTest::downloadLines() const {
   return lines;
 }
 
+void DownloadTest::restart() {
+  resetState();
+  ui.clear();
+  files.inject = nullptr;
+  files.add(kImagePath, image);
+  system.clearLog();
+  simulatedDrive().reset();
+  answerConfirm(kOkCommand);
+}
+
 // ---- Pass-through ----
 
 PassThroughDownloadTest::PassThroughDownloadTest() : drive(bus.addDrive({std::nullopt, 0, 'E'})) {
@@ -62,6 +72,17 @@ void PassThroughDownloadTest::dispatch(std::uintptr_t wParam, std::intptr_t lPar
   deepest = std::max(deepest, ++depth);
   mainWindowCommand(wParam, lParam);
   --depth;
+}
+
+void PassThroughDownloadTest::restart() {
+  DownloadTest::restart();
+  appState.platformKind = 1;
+  chained.clear();
+}
+
+void PassThroughDownloadTest::open() {
+  ui.chooseFile(kImagePath);
+  dispatch(kCommandOpen, 0);
 }
 
 void PassThroughDownloadTest::startUp() {
@@ -92,6 +113,18 @@ AspiDownloadTest::AspiDownloadTest() : drive(bus.addDrive({0, 1, 0})) {
 AspiDownloadTest::~AspiDownloadTest() {
   waitUntilQuiet(gui, aspi);
   if (HasFailure()) std::cout << "Transcript:\n" << aspi.transcript();
+}
+
+void AspiDownloadTest::restart() {
+  waitUntilQuiet(gui, aspi);
+  DownloadTest::restart();
+  appState.adapterCount = 1;
+  gui.send([this] { chained.clear(); });
+}
+
+void AspiDownloadTest::open() {
+  ui.chooseFile(kImagePath);
+  userCommand(kCommandOpen);
 }
 
 void AspiDownloadTest::startUp() {

@@ -66,8 +66,20 @@ class DownloadTest : public CoreTest {
   void answerConfirm(std::uintptr_t button);
   // The DownloadCommands in the bus transcript, without the INQUIRYs of discovery.
   std::vector<std::string> downloadLines() const;
+
+ public:
   std::vector<std::uint8_t> imageData() const { return {image.begin() + 4, image.end()}; }
 
+  // The same steps on either back end, for tests that run over both.
+  virtual void startUp() = 0;
+  virtual void download() = 0;  // the user's Download; returns when all has settled
+  virtual void open() = 0;      // the user opens the image again
+  virtual sim::SimulatedDrive& simulatedDrive() = 0;
+  // Another whole run in the same test: initial state, the image back on disk, the drive as
+  // just switched on; the transcript goes on.
+  virtual void restart();
+
+ protected:
   std::vector<std::uint8_t> image = patternedImage("DA13");
   FakeSystem system;
   sim::SimulatedBus bus;
@@ -80,8 +92,11 @@ class PassThroughDownloadTest : public DownloadTest {
   PassThroughDownloadTest();
   ~PassThroughDownloadTest() override;
 
-  void startUp();
-  void download() { dispatch(kCommandDownload, 0); }
+  void startUp() override;
+  void download() override { dispatch(kCommandDownload, 0); }
+  void open() override;
+  sim::SimulatedDrive& simulatedDrive() override { return drive; }
+  void restart() override;
 
   // The main window procedure's WM_COMMAND, counting how deep the sends nest.
   void dispatch(std::uintptr_t wParam, std::intptr_t lParam);
@@ -103,9 +118,12 @@ class AspiDownloadTest : public DownloadTest {
   AspiDownloadTest();
   ~AspiDownloadTest() override;
 
-  void startUp();
+  void startUp() override;
   // The user's Download on the GUI thread; returns when nothing is left to run.
-  void download();
+  void download() override;
+  void open() override;
+  sim::SimulatedDrive& simulatedDrive() override { return drive; }
+  void restart() override;
   // A main window command on the GUI thread, as the user gives it while a request is out.
   void userCommand(std::uintptr_t wParam);
 

@@ -7,6 +7,7 @@ namespace flindor::testing {
 
 ObjectHandle FakeFiles::openForReading(const char* path) {
   openedPaths.emplace_back(path);
+  if (inject && inject(true, 0) == Injected::Fails) return kInvalidHandle;
   if (locked_.count(path) || directories_.count(path) || !files_.count(path)) {
     return kInvalidHandle;
   }
@@ -43,6 +44,9 @@ bool FakeFiles::read(ObjectHandle file, void* buffer, std::uint32_t length,
   const File& f = files_.at(it->second.path);
   if (f.readFails) return false;
   const std::uint64_t pos = it->second.position;
+  const Injected fault = inject ? inject(false, pos) : Injected::None;
+  if (fault == Injected::Fails) return false;
+  if (fault == Injected::Short && length > 0) --length;
   if (pos < f.bytes.size()) {
     bytesRead = static_cast<std::uint32_t>(std::min<std::uint64_t>(length, f.bytes.size() - pos));
     std::memcpy(buffer, f.bytes.data() + pos, bytesRead);

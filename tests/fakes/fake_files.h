@@ -2,6 +2,7 @@
 // In-memory files behind the FileSystem port, with the faults a real disk can show.
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <set>
@@ -34,6 +35,10 @@ class FakeFiles : public FileSystem {
   void addDirectory(const std::string& path) { directories_.insert(path); }
 
   int openHandles() const { return static_cast<int>(open_.size()); }
+
+  // A one-off fault of an open (position unused) or of a read at a position, as a test decides.
+  enum class Injected { None, Fails, Short };
+  std::function<Injected(bool isOpen, std::uint64_t position)> inject;
   int opens() const { return opens_; }
   std::vector<std::string> openedPaths;
 

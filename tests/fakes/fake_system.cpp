@@ -92,6 +92,11 @@ std::vector<std::string> FakeSystem::log() const {
   return log_;
 }
 
+void FakeSystem::clearLog() {
+  std::lock_guard lock(mutex_);
+  log_.clear();
+}
+
 int FakeSystem::count(const std::string& line) const {
   std::lock_guard lock(mutex_);
   return static_cast<int>(std::count(log_.begin(), log_.end(), line));

@@ -50,6 +50,7 @@ class FakeSystem : public System {
   // Every call, one line each: "open token", "lookup shutdown privilege",
   // "enable privilege 112 19", "last error", "close 112", "exit windows 6 0", "read <key> <value>".
   std::vector<std::string> log() const;
+  void clearLog();
   int count(const std::string& line) const;  // calls logged exactly as `line`
 
  private:

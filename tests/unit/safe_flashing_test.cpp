@@ -32,10 +32,6 @@ class AspiSafetyTest : public AspiDownloadTest {
     gui.send([] { mainWindowCreated(kMainWindow); });
     waitUntilQuiet(gui, aspi);
   }
-  void open() {
-    ui.chooseFile(kImagePath);
-    userCommand(kCommandOpen);
-  }
   void pick(int line) {
     ui.comboSelection = line;
     gui.send([] { controlPanelCommand(comboPicked(), 0); });
