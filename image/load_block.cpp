@@ -9,6 +9,9 @@
 
 namespace flindor {
 
+// The final block's data and CRC, and the one byte behind them that framing clears.
+static_assert(sizeof(AppState::blockBuffer) == kFinalBlockDataBytes + kBlockCrcBytes + 1);
+
 bool loadBlock() {
   AppState& s = appState;
   const std::uint8_t block = s.nextBlock;

@@ -76,6 +76,17 @@ static_assert(offsetof(SrbExecScsiCmd, SRB_CDBLen) == 21);
 static_assert(offsetof(SrbExecScsiCmd, SRB_PostProc) == 24);
 static_assert(offsetof(SrbExecScsiCmd, CDBByte) == 48);
 static_assert(offsetof(SrbExecScsiCmd, SenseArea) == 64);
+#else
+// The 64-bit build (the simulated manager of that width reads it too): 8-byte pointers, packed.
+static_assert(sizeof(SrbExecScsiCmd) == 88);
+static_assert(offsetof(SrbExecScsiCmd, SRB_Target) == 8);
+static_assert(offsetof(SrbExecScsiCmd, SRB_BufLen) == 12);
+static_assert(offsetof(SrbExecScsiCmd, SRB_BufPointer) == 16);
+static_assert(offsetof(SrbExecScsiCmd, SRB_SenseLen) == 24);
+static_assert(offsetof(SrbExecScsiCmd, SRB_CDBLen) == 25);
+static_assert(offsetof(SrbExecScsiCmd, SRB_PostProc) == 28);
+static_assert(offsetof(SrbExecScsiCmd, CDBByte) == 56);
+static_assert(offsetof(SrbExecScsiCmd, SenseArea) == 72);
 #endif
 
 // Heap blocks of one request: the record is zero-filled up to kAspiRecordClearedBytes.

@@ -54,9 +54,14 @@ static_assert(offsetof(PassThroughRequest, filler) == 44);
 static_assert(offsetof(PassThroughRequest, sense) == 48);
 #else
 static_assert(sizeof(ScsiPassThroughDirect) == 56);
+static_assert(offsetof(ScsiPassThroughDirect, DataTransferLength) == 12);
+static_assert(offsetof(ScsiPassThroughDirect, TimeOutValue) == 16);
 static_assert(offsetof(ScsiPassThroughDirect, DataBuffer) == 24);
 static_assert(offsetof(ScsiPassThroughDirect, SenseInfoOffset) == 32);
 static_assert(offsetof(ScsiPassThroughDirect, Cdb) == 36);
+static_assert(sizeof(PassThroughRequest) == 96);
+static_assert(offsetof(PassThroughRequest, filler) == 56);
+static_assert(offsetof(PassThroughRequest, sense) == 60);
 #endif
 static_assert(offsetof(ScsiPassThroughDirect, ScsiStatus) == 2);
 static_assert(offsetof(ScsiPassThroughDirect, DataIn) == 8);

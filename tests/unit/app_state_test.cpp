@@ -24,6 +24,7 @@ TEST(AppState, StartsZeroExceptTheProgressStep) {
   }
   for (std::uint8_t b : s.blockBuffer) ASSERT_EQ(b, 0);
   EXPECT_EQ(reinterpret_cast<std::uintptr_t>(s.blockBuffer) % 4096, 0u);
+  EXPECT_EQ(sizeof s.blockBuffer, 2057u);  // the final frame, 2056 bytes, and a zero behind
 }
 
 class SelectDefaultDriveTest : public CoreTest {};

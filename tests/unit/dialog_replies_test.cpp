@@ -70,5 +70,17 @@ TEST_F(DialogRepliesTest, ConfirmDialogYesConfirmsAndNoLeavesTheFlag) {
   }
 }
 
+// The numbers the dialog manager sends: WM_INITDIALOG, WM_COMMAND, and IDOK for Yes and
+// Enter, IDCANCEL for No, Esc and the close box.
+TEST(DialogNumbers, AreThePlatforms) {
+  EXPECT_EQ(kWmInitDialog, 0x0110u);
+  EXPECT_EQ(kWmCommand, 0x0111u);
+  EXPECT_EQ(kOkCommand, 1u);
+  EXPECT_EQ(kCancelCommand, 2u);
+  resetAppState();
+  EXPECT_EQ(confirmDialogReply(0x0111, 1), (DialogReply{1, true}));
+  EXPECT_EQ(appState.downloadConfirmed, 1u);
+}
+
 }  // namespace
 }  // namespace flindor::testing

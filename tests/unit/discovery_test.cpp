@@ -157,6 +157,14 @@ TEST_F(AspiRecordTest, RecordsCompletedCdDvdDevicesAndJudgesTheModelByRevision) 
   }
 }
 
+TEST_F(AspiRecordTest, TheRevisionIsExactlyBytes32To35) {
+  std::vector<std::uint8_t> data = inquiryData(5, "DB10");
+  data.push_back('X');  // byte 36, past the revision, must never show up in it
+  recordInquiry(InquiryCompletion{SS_COMP, 0, 2, data.data()});
+  EXPECT_STREQ(appState.driveTable[0].revision, "DB10");
+  EXPECT_STREQ(appState.driveTable[0].identification, "VENDOR  PRODUCT         ");
+}
+
 TEST_F(AspiRecordTest, AsksForTheNextAddressUntilTheLastThenReportsTheEnd) {
   for (std::uint8_t target = 0; target < 8; ++target) answer(SS_ERR, 0, "    ", target);
   const auto log = ui.log();
@@ -242,6 +250,23 @@ TEST_F(AspiDiscoveryTest, ScansEveryTargetOfEveryAdapterOnTheCompletionThread) {
   EXPECT_EQ(heap.live(), 0);
   EXPECT_EQ(heap.strayReleases(), 0);
   for (std::thread::id id : aspi.postingThreads()) EXPECT_NE(id, gui.id());
+}
+
+TEST_F(AspiDiscoveryTest, StartsAtAddressZeroWithAnEmptyTableAndLeavesNoImageOpen) {
+  addAt(0, 2, drive("ZIB", "DB10"));
+  appState.scanIndex = 9;  // whatever the fields held before
+  appState.driveCount = 3;
+  appState.selectedAdapter = 2;
+  appState.selectedTarget = 5;
+  appState.imageOpen = 1;
+  discover(1);
+  ASSERT_FALSE(inquiries().empty());
+  EXPECT_EQ(inquiries()[0].rfind("aspi 0:0 ", 0), 0u) << inquiries()[0];
+  EXPECT_EQ(appState.driveCount, 1);
+  EXPECT_EQ(appState.imageOpen, 0u);
+  ui.clear();
+  gui.send([] { mainWindowCommand(40003, 0); });  // Download right after: no image yet
+  EXPECT_THAT(ui.log(), ElementsAre("beep", "box main [WARNING] FLASH FILE NOT OPEN!! 0x10"));
 }
 
 TEST_F(AspiDiscoveryTest, CdDvdDrivesButNoneSupportedEndTheRun) {
