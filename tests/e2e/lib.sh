@@ -12,7 +12,8 @@
 # the windows on screen, a screenshot and the program's output are kept in the test's artifacts.
 # Texts are compared in the driver's one-line form: line breaks written \n, tabs \t.
 #
-# Given by tests/e2e/CMakeLists.txt: E2E_NAME, E2E_ROOT (work area), E2E_DRIVER.
+# Given by tests/e2e/CMakeLists.txt: E2E_NAME, E2E_ROOT (work area), E2E_DRIVER, E2E_MACHINE
+# (i386 or x86-64: every program a test starts or installs must be of this machine type).
 # Optional: E2E_WAIT (seconds per step, default 15), E2E_DEADLINE (whole test, default 240),
 # E2E_KEEP=1 (keep the run's Wine prefix), E2E_FULL_BOOT=1 (boot each prefix from scratch
 # instead of cloning the booted template).
@@ -26,6 +27,22 @@ E2E_BASE_OVERRIDES="mscoree,mshtml="
 # Programs run in a Wine desktop of the screen's size: with no window manager on the virtual
 # display, that is what draws their title bars and frames, in the screenshots too.
 E2E_DESKTOP=1024x768
+# Wine's own fonts (Marlett draws the caption buttons; Tahoma, MS Sans Serif and the system
+# fonts the rest). Debian's fonts-wine puts them where Debian's Wine never looks (it searches
+# its data folder's ../fonts, i.e. /usr/share/fonts, without descending), so each prefix gets
+# them in C:\windows\Fonts, where Windows keeps its own.
+E2E_WINE_FONTS=/usr/share/wine/fonts
+# Faces the resources name that Korean Windows has and Wine lacks, drawn with installed faces
+# of the same metrics, so that texts fit their controls as they do there. Dialog units follow
+# the font: the main window's client area (404 x 158 pixels) holds the 231 x 115 unit control
+# panel exactly when the face's base units are 7 x 11 pixels at 8 points, as Baekmuk Gulim's
+# are (Baekmuk Dotum's 6 leaves a grey band and cuts the combo box; Nanum faces, at 13 pixels
+# high, push the fields onto the strip below them).
+E2E_FONT_REPLACEMENTS=(
+  "돋움=Baekmuk Gulim"               # Dotum: the control panel
+  "새굴림=Baekmuk Gulim"             # New Gulim: the About box
+  "Times New Roman=Liberation Serif"  # the confirmation dialog; Liberation keeps its metrics
+)
 
 # ---- life of a test ------------------------------------------------------------------------
 
@@ -49,6 +66,8 @@ e2e_begin() {
   trap 'e2e_fail "the test ran past its deadline of ${E2E_DEADLINE} s"' TERM
   _e2e_ensure_display
   _e2e_start_watchdog
+  [[ ${E2E_MACHINE:-} != i386 ]] || _e2e_wine_runs_i386 ||
+    e2e_fail "this Wine cannot run 32-bit programs: scripts/install-deps installs wine32:i386"
   _e2e_make_prefix
   _e2e_start_wine
   e2e_step "ready in $((SECONDS - E2E_STARTED)) s"
@@ -80,10 +99,19 @@ e2e_override_dll() { WINEDLLOVERRIDES+=";$1"; }
 
 # Adds a string value to the prefix's registry, e.g.
 # e2e_reg_add 'HKLM\Software\Microsoft\Windows\CurrentVersion' ProductName 'Windows 98'
+# A prefix that runs 32-bit programs has a 32-bit and a 64-bit view of HKLM\Software, and a
+# program reads the view of its own width, so the value goes into both.
 e2e_reg_add() {
   e2e_step "registry: $1 $2 = \"$3\""
-  timeout -k 5 60 wine reg add "$1" /v "$2" /t REG_SZ /d "$3" /f \
-    </dev/null >>"$E2E_ARTIFACTS/wine.log" 2>&1 || e2e_fail "could not add registry value $1\\$2"
+  _e2e_reg_add "$@" || e2e_fail "could not add registry value $1\\$2"
+}
+
+_e2e_reg_add() {
+  local view
+  for view in 32 64; do
+    timeout -k 5 60 wine reg add "$1" /v "$2" /t REG_SZ /d "$3" /f /reg:$view \
+      </dev/null >>"$E2E_ARTIFACTS/wine.log" 2>&1 || return 1
+  done
 }
 
 # Starts a Windows program in the background, from its own folder; its exit code is kept.
@@ -106,7 +134,8 @@ _e2e_launch() {
   exe=$(realpath "$2")
   shift 2
   [[ -f $exe ]] || e2e_fail "no program $exe"
-  e2e_step "start $(basename "$exe") $*"
+  _e2e_expect_machine "$exe"
+  e2e_step "start $(basename "$exe") ($E2E_PE) $*"
   rm -f "$code"
   (
     cd "$(dirname "$exe")" || exit
@@ -120,7 +149,8 @@ _e2e_launch() {
 # of its line ends, is in E2E_OUT and its exit code is returned. Time-boxed: E2E_RUN_LIMIT
 # seconds, default 120.
 e2e_run() {
-  e2e_step "run $(basename "$1") ${*:2}"
+  _e2e_expect_machine "$1"
+  e2e_step "run $(basename "$1") ($E2E_PE) ${*:2}"
   timeout -k 5 "${E2E_RUN_LIMIT:-120}" wine "$@" </dev/null >"$E2E_RUN/run.out" \
     2>>"$E2E_ARTIFACTS/wine.log"
   local rc=$?
@@ -169,6 +199,10 @@ e2e_expect_running() {
 # Copies files into a folder of the prefix's C: drive, as an installation would, e.g.
 # e2e_install FLINDOR "$FLINDOR_EXE" "$SIM_DLL"; the folder's Linux path is left in E2E_INSTALLED.
 e2e_install() {
+  local file
+  for file in "${@:2}"; do
+    [[ $file == *.[eE][xX][eE] || $file == *.[dD][lL][lL] ]] && _e2e_expect_machine "$file"
+  done
   E2E_INSTALLED=$WINEPREFIX/drive_c/$1
   mkdir -p "$E2E_INSTALLED" && cp "${@:2}" "$E2E_INSTALLED/" || e2e_fail "could not install ${*:2}"
 }
@@ -439,6 +473,28 @@ e2e_read_pixels() {
 
 # ---- machinery ------------------------------------------------------------------------------
 
+# The machine type in a PE file's header, "i386" or "x86-64" (anything else by its number), in
+# E2E_PE with the file's format: "PE32 i386", "PE32+ x86-64".
+_e2e_pe_type() {
+  local at machine
+  [[ $(head -c 2 "$1" 2>/dev/null) == MZ ]] || return 1
+  at=$(od -An -tu4 -j 60 -N 4 "$1") || return 1
+  [[ $(od -An -tx1 -j "$at" -N 4 "$1") == " 50 45 00 00" ]] || return 1
+  machine=$(od -An -tx2 -j $((at + 4)) -N 2 "$1")
+  case ${machine// /} in
+    014c) E2E_PE="PE32 i386" ;;
+    8664) E2E_PE="PE32+ x86-64" ;;
+    *) E2E_PE="PE machine 0x${machine// /}" ;;
+  esac
+}
+
+# A test of one width must not run the other width's files: checks FILE against E2E_MACHINE.
+_e2e_expect_machine() {
+  _e2e_pe_type "$1" || e2e_fail "$1 is not a Windows program"
+  [[ -z ${E2E_MACHINE:-} || ${E2E_PE#* } == "$E2E_MACHINE" ]] ||
+    e2e_fail "$(basename "$1") is $E2E_PE, but this build's tests run $E2E_MACHINE files"
+}
+
 # Ends a test that runs past its deadline, so a hung program cannot hang CI: the test shell gets
 # TERM (its handler reports and cleans up) and whatever it waits for in the foreground is ended,
 # since the shell runs its handler only once that has returned.
@@ -482,12 +538,14 @@ _e2e_make_prefix() {
     return
   fi
   local template=$E2E_ROOT/prefix-template stamp
-  stamp="$(wine --version 2>/dev/null) $E2E_BASE_OVERRIDES $E2E_DESKTOP"
+  stamp=$(_e2e_template_stamp)
   (
     flock -w 300 9 || exit 1
     if [[ ! -f $template/.e2e-stamp || $(<"$template/.e2e-stamp") != "$stamp" ]]; then
       rm -rf "$template" "$template.new"
-      _e2e_boot "$template.new" || exit 1
+      # Once, booting a fresh prefix failed at once ("could not load kernel32.dll") and the
+      # next boot worked: a second try costs nothing when the first one succeeds.
+      _e2e_boot "$template.new" || { rm -rf "$template.new" && _e2e_boot "$template.new"; } || exit 1
       echo "$stamp" >"$template.new/.e2e-stamp"
       mv "$template.new" "$template"
     fi
@@ -500,6 +558,48 @@ _e2e_make_prefix() {
   rm -f "$WINEPREFIX/.e2e-stamp" "$WINEPREFIX/wineserver"
 }
 
+# Whether 32-bit Wine is installed: its Unix side lives in an i386-unix folder.
+_e2e_wine_runs_i386() {
+  compgen -G '/usr/lib/*/wine/i386-unix' >/dev/null ||
+    compgen -G "$(dirname "$(command -v wine)")/../lib*/wine/i386-unix" >/dev/null
+}
+
+# What a booted prefix depends on, so that a template is rebuilt whenever one of them changes:
+# Wine's version, the architectures it is installed for (a prefix booted before 32-bit Wine was
+# added cannot start programs afterwards) and what _e2e_boot writes into it.
+_e2e_template_stamp() {
+  local loaders=() file
+  for file in /usr/lib/wine/wine /usr/lib/wine/wine64 \
+    "$(dirname "$(command -v wine)")"/wine{,64}{,-preloader} /usr/lib/*/wine/*-unix; do
+    [[ -e $file ]] && loaders+=("$(stat -L -c '%n:%s:%Y' "$file")")
+  done
+  printf '%s\n' "$(wine --version 2>/dev/null)" "${loaders[*]}" "$E2E_BASE_OVERRIDES" \
+    "$E2E_DESKTOP" "${E2E_FONT_REPLACEMENTS[*]}" "$(ls "$E2E_WINE_FONTS" 2>/dev/null)"
+}
+
+# Wine's fonts into the prefix's C:\windows\Fonts, and the replacements of missing faces.
+_e2e_install_fonts() {
+  local fonts=$1/drive_c/windows/Fonts file pair reg=$1/fonts.reg
+  mkdir -p "$fonts" || return 1
+  for file in "$E2E_WINE_FONTS"/*.ttf "$E2E_WINE_FONTS"/*.fon; do
+    [[ -f $file ]] && ln -sf "$file" "$fonts/"
+  done
+  # A .reg file, in UTF-16 as regedit writes them: the face names are not all ASCII, and
+  # command-line arguments would reach Wine in the locale's character set.
+  {
+    printf 'Windows Registry Editor Version 5.00\r\n\r\n'
+    printf '[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n'
+    for pair in "${E2E_FONT_REPLACEMENTS[@]}"; do
+      printf '"%s"="%s"\r\n' "${pair%%=*}" "${pair#*=}"
+    done
+  } | iconv -f UTF-8 -t UTF-16 >"$reg" || return 1
+  WINEPREFIX=$1 timeout -k 5 60 wine reg import "$(e2e_windows_path "$reg")" \
+    </dev/null >>"$E2E_ARTIFACTS/wine.log" 2>&1
+  local rc=$?
+  rm -f "$reg"
+  return $rc
+}
+
 _e2e_boot() {
   e2e_step "booting a Wine prefix (once per build tree)"
   local log=$E2E_ARTIFACTS/wine.log
@@ -508,6 +608,7 @@ _e2e_boot() {
       /d Default /f </dev/null >>"$log" 2>&1 &&
     WINEPREFIX=$1 timeout -k 5 60 wine reg add 'HKCU\Software\Wine\Explorer\Desktops' \
       /v Default /d "$E2E_DESKTOP" /f </dev/null >>"$log" 2>&1 &&
+    _e2e_install_fonts "$1" &&
     WINEPREFIX=$1 timeout -k 5 60 wineserver -w
   local rc=$?
   _e2e_remove_server_dir "$1"

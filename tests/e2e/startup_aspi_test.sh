@@ -33,7 +33,8 @@ flindor_start
 e2e_wait_window FLINDOR
 e2e_expect_text FLINDOR 1002 'NOT OPEN'  # an ES_UPPERCASE field
 e2e_expect_text FLINDOR 1009 'Not Open'
-e2e_expect_text FLINDOR 1008 '1.05'
+# The supported drive is the default target, though the other drive was found after it.
+e2e_expect_text FLINDOR 1008 'DB10'
 e2e_expect_combo FLINDOR 101 'ZIB     DVD-ROM KMX4820T' 'OTHER   CD-ROM X        '
 e2e_screenshot started
 
@@ -41,8 +42,8 @@ e2e_menu FLINDOR 40005
 e2e_choose_file "$good"
 e2e_dismiss_box Confirm ' !!! FLASH FILE OPEN !!!' --owner FLINDOR
 e2e_expect_text FLINDOR 1002 'NEW.BIN'
-# The selected drive is the other one, so its revision's second character stands in.
-e2e_expect_text FLINDOR 1009 'D.13X'
+# The new version is shown with the selected drive's model letter.
+e2e_expect_text FLINDOR 1009 'DB13X'
 
 e2e_toolbar FLINDOR 40005
 e2e_choose_file "$wrong"
@@ -61,10 +62,13 @@ e2e_screenshot about
 e2e_press 'About FLINDOR' OK
 e2e_wait_gone 'About FLINDOR'
 
-e2e_select_combo FLINDOR 101 0
+# A change of drive closes the image: its version text depends on the drive.
+e2e_select_combo FLINDOR 101 1
 e2e_expect_text FLINDOR 1002 'NOT OPEN'  # an ES_UPPERCASE field
-e2e_expect_text FLINDOR 1008 'DB10'
+e2e_expect_text FLINDOR 1008 '1.05'
 e2e_expect_text FLINDOR 1009 'Not Open'
+e2e_select_combo FLINDOR 101 0
+e2e_expect_text FLINDOR 1008 'DB10'
 e2e_toolbar FLINDOR 40003
 e2e_dismiss_box WARNING 'FLASH FILE NOT OPEN!!' --owner FLINDOR
 
