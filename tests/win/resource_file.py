@@ -1,10 +1,13 @@
-"""Reads a compiled Win32 resource file (.res) and decodes the kinds of resource FLINDOR has:
-dialog templates (plain and extended), standard menus, accelerator tables, string tables,
-version blocks, icon groups and device-independent bitmaps. Every value comes from the bytes.
+"""Reads the resources of a compiled Win32 resource file (.res), or of a linked program through
+pefile, and decodes the kinds of resource FLINDOR has: dialog templates (plain and extended),
+standard menus, accelerator tables, string tables, version blocks, icon groups and
+device-independent bitmaps. Every value comes from the bytes.
 """
 
 import struct
 from dataclasses import dataclass, field
+
+import pefile
 
 RT_BITMAP, RT_ICON, RT_MENU, RT_DIALOG, RT_STRING = 2, 3, 4, 5, 6
 RT_ACCELERATOR, RT_GROUP_ICON, RT_VERSION, RT_MANIFEST = 9, 14, 16, 24
@@ -75,39 +78,21 @@ def read_resources(blob):
 def read_pe_resources(blob):
     """Every resource of a linked PE image (.exe), from its resource directory: type, name and
     language levels, in directory order."""
-    pe_at = struct.unpack_from("<I", blob, 0x3C)[0]
-    assert blob[pe_at:pe_at + 4] == b"PE\0\0", "not a PE image"
-    sections, optional_size = struct.unpack_from("<2xH12xH", blob, pe_at + 4)
-    optional_at = pe_at + 24
-    magic = struct.unpack_from("<H", blob, optional_at)[0]
-    directories_at = optional_at + (96 if magic == 0x10B else 112)
-    resources_rva = struct.unpack_from("<I", blob, directories_at + 2 * 8)[0]
-    table_at = optional_at + optional_size
-    for i in range(sections):
-        size, rva, _raw_size, raw_at = struct.unpack_from("<8xIIII", blob, table_at + 40 * i)
-        if rva <= resources_rva < rva + size:
-            base = raw_at + resources_rva - rva
-            break
-    else:
-        raise AssertionError("no section holds the resource directory")
+    image = pefile.PE(data=blob, fast_load=True)
+    image.parse_data_directories(
+        directories=[pefile.DIRECTORY_ENTRY["IMAGE_DIRECTORY_ENTRY_RESOURCE"]])
+    assert hasattr(image, "DIRECTORY_ENTRY_RESOURCE"), "no resource directory"
 
-    def entries(directory_at):
-        named, numbered = struct.unpack_from("<12xHH", blob, base + directory_at)
-        for i in range(named + numbered):
-            name, target = struct.unpack_from("<II", blob, base + directory_at + 16 + 8 * i)
-            if name & 0x80000000:
-                reader = Reader(blob, base + (name & 0x7FFFFFFF))
-                length = reader.take("H")
-                name = blob[reader.pos:reader.pos + 2 * length].decode("utf-16-le")
-            yield name, target & 0x7FFFFFFF
+    def key(entry):
+        return str(entry.name) if entry.name is not None else entry.id
 
     found = []
-    for rtype, names_at in entries(0):
-        for name, languages_at in entries(names_at):
-            for language, leaf_at in entries(languages_at):
-                data_rva, data_size = struct.unpack_from("<II", blob, base + leaf_at)
-                data_at = base + data_rva - resources_rva
-                found.append(Resource(rtype, name, language, blob[data_at:data_at + data_size]))
+    for rtype in image.DIRECTORY_ENTRY_RESOURCE.entries:
+        for name in rtype.directory.entries:
+            for language in name.directory.entries:
+                leaf = language.data.struct
+                found.append(Resource(key(rtype), key(name), language.id,
+                                      image.get_data(leaf.OffsetToData, leaf.Size)))
     return found
 
 
