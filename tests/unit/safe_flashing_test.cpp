@@ -91,7 +91,7 @@ TEST_F(AspiSafetyTest, AnotherMakersDriveFoundLastIsListedButNeverTheTarget) {
   EXPECT_EQ(other.programmings(), 0);
 }
 
-// ---- Pass-through: the image, and the final block ----
+// ---- Pass-through: an image no longer whole ----
 
 // What the file at the image's path holds at Open, and at the first block.
 struct ImageCase {
@@ -144,59 +144,8 @@ INSTANTIATE_TEST_SUITE_P(
                       ImageCase{"GoneAfterOpen", cutTo(131080), {}, "FAIL TO OPEN FILE", true}),
     [](const auto& info) { return info.param.name; });
 
-struct FinalBlockCase {
-  const char* name;
-  sim::FaultKind fault;
-  std::vector<std::string> failure;  // the messages after the caution and the timer's start
-};
-
-class FinalBlockTest : public PassThroughDownloadTest,
-                       public ::testing::WithParamInterface<FinalBlockCase> {};
-
-TEST_P(FinalBlockTest, RefusedOrNeverSentIsAFailureAndTheNextDownloadSendsItAgain) {
-  const FinalBlockCase& c = GetParam();
-  ASSERT_NO_FATAL_FAILURE(startUp());
-  drive.planFault(63, c.fault);
-  download();
-  const auto log = ui.log();
-  const std::vector<std::string> tail(log.end() - static_cast<long>(c.failure.size()), log.end());
-  EXPECT_EQ(tail, c.failure);
-  EXPECT_EQ(appState.nextBlock, 63);
-  EXPECT_EQ(appState.finalBlockBusy, 0u);
-  EXPECT_EQ(appState.progressMode, 0u);
-  EXPECT_EQ(drive.programmings(), 0);
-  EXPECT_THAT(system.log(), IsEmpty()) << "no reboot after a failure";
-
-  ui.clear();
-  download();
-  EXPECT_EQ(ui.log()[0].rfind("box none [WARNING] \n  Cautions", 0), 0u) << "the caution again";
-  EXPECT_EQ(tapped.downloads.back().block, 63);
-  EXPECT_EQ(drive.flashed(), imageData());
-  EXPECT_EQ(drive.programmings(), 1);
-  EXPECT_FALSE(system.log().empty());
-}
-
-const std::vector<std::string> kStopped = {"kill timer panel 1",
-                                           "box none [WARNING] FAIL TO Write Download FILE 0x30"};
-
-INSTANTIATE_TEST_SUITE_P(
-    Faults, FinalBlockTest,
-    ::testing::Values(FinalBlockCase{"CheckCondition", sim::FaultKind::CheckCondition, kStopped},
-                      FinalBlockCase{"VolumeNotOpened",
-                                     sim::FaultKind::OpenFails,
-                                     {"box none [Info] DoRoroDor CreateHandle ERROR : \\\\.\\E:" +
-                                          std::string(15, ' ') + " 0x30",
-                                      kStopped[0], kStopped[1]}}),
-    [](const auto& info) { return info.param.name; });
-
-TEST_F(PassThroughDownloadTest, AFinalBlockWhoseCallFailedStillCompletes) {
-  ASSERT_NO_FATAL_FAILURE(startUp());
-  drive.planFault(63, sim::FaultKind::IoctlFails);  // taken, programmed, the answer lost
-  download();
-  EXPECT_EQ(appState.nextBlock, 64);
-  EXPECT_EQ(drive.flashed(), imageData());
-  EXPECT_FALSE(system.log().empty());
-}
+// The final block's outcomes on each back end, refused, never sent or unanswered, are checked
+// at every block with every other fault in fault_matrix_test.cpp.
 
 }  // namespace
 }  // namespace flindor::testing
