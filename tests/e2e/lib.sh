@@ -558,10 +558,14 @@ _e2e_make_prefix() {
   rm -f "$WINEPREFIX/.e2e-stamp" "$WINEPREFIX/wineserver"
 }
 
-# Whether 32-bit Wine is installed: its Unix side lives in an i386-unix folder.
+# Whether 32-bit Wine is installed: its Unix side lives in an i386-unix folder, and Debian's
+# 32-bit loader (from wine32:i386) in /usr/lib/wine; Wine's own builds keep both in one tree.
 _e2e_wine_runs_i386() {
-  compgen -G '/usr/lib/*/wine/i386-unix' >/dev/null ||
+  if [[ -d /usr/lib/wine ]]; then
+    [[ -x /usr/lib/wine/wine ]] && compgen -G '/usr/lib/*/wine/i386-unix' >/dev/null
+  else
     compgen -G "$(dirname "$(command -v wine)")/../lib*/wine/i386-unix" >/dev/null
+  fi
 }
 
 # What a booted prefix depends on, so that a template is rebuilt whenever one of them changes:
