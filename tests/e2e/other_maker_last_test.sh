@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# ASPI platform, the ZIB drive at target 1 and another maker's CD/DVD drive found after it at
+# target 3: the ZIB drive is the default target, and the whole update goes to it. Picked by
+# hand, the other drive is refused before anything is sent.
+source "$(dirname "$0")/flindor.sh"
+e2e_begin
+flindor_install aspi <<'CONF'
+programming-delay-ms 1000
+device
+adapter 0
+target 1
+vendor ZIB
+product DVD-ROM KMX4820T
+revision DA12
+device
+adapter 0
+target 3
+vendor OTHER
+product CD-ROM X
+revision 1.05
+CONF
+image=$(flindor_image NEW.BIN DA13X)
+
+flindor_start
+e2e_wait_window FLINDOR
+e2e_expect_text FLINDOR 1008 'DA12'
+
+e2e_select_combo FLINDOR 101 1
+e2e_menu FLINDOR 40005
+e2e_choose_file "$image"
+e2e_dismiss_box Confirm ' !!! FLASH FILE OPEN !!!' --owner FLINDOR
+e2e_menu FLINDOR 40003
+e2e_dismiss_box WARNING "!!! MODEL IS DIFFERENT !!!\n\n!!! IT'S NOT ZIB DVD-ROM DRIVE !!!" --owner FLINDOR
+e2e_expect_no_window 'Continue ?'
+
+e2e_select_combo FLINDOR 101 0
+e2e_expect_text FLINDOR 1008 'DA12'
+e2e_menu FLINDOR 40005
+e2e_choose_file "$image"
+e2e_dismiss_box Confirm ' !!! FLASH FILE OPEN !!!' --owner FLINDOR
+e2e_toolbar FLINDOR 40003
+e2e_wait_window 'Continue ?'
+e2e_press 'Continue ?' Yes
+e2e_expect_box SUCCESS '\n\n    !!! UPDATE COMPLETE !!!\n\n!!! THIS WILL REBOOT YOUR PC !!!      ' --owner FLINDOR
+e2e_answer_box
+e2e_expect_exit 0
+
+flindor_expect_downloads $(seq 0 63)
+grep -q 'aspi 0:3 DOWNLOAD' "$FLINDOR_TRANSCRIPT" && e2e_fail "a block went to the other drive"
+[[ $(grep -c 'aspi 0:1 DOWNLOAD' "$FLINDOR_TRANSCRIPT") == 64 ]] ||
+  e2e_fail "the ZIB drive did not get all 64 blocks"
+flindor_expect_flashed NEW.BIN
+e2e_pass
