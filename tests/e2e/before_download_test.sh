@@ -4,13 +4,8 @@
 # dialog (once by its No button, once by Esc) with nothing sent to the drive; then Exit.
 source "$(dirname "$0")/flindor.sh"
 e2e_begin
-flindor_install aspi <<'CONF'
-device
-adapter 0
-target 3
-vendor ZIB
-product DVD-ROM KMX4820T
-revision DA12
+flindor_install aspi <<CONF
+$(flindor_zib_drive 3)
 CONF
 image=$(flindor_image NEW.BIN DA13X)
 
@@ -28,9 +23,7 @@ e2e_expect_exit_of second 0
 e2e_expect_running
 e2e_expect_only_windows FLINDOR
 
-e2e_menu FLINDOR 40005
-e2e_choose_file "$image"
-e2e_dismiss_box Confirm ' !!! FLASH FILE OPEN !!!' --owner FLINDOR
+flindor_open "$image"
 
 question='The system will be rebooted after upgrading ROM-drive F/W.\n do you wish to continue?'
 e2e_menu FLINDOR 40003

@@ -5,26 +5,17 @@
 # window's close box ends the run, with no completion message and no reboot.
 source "$(dirname "$0")/flindor.sh"
 e2e_begin
-flindor_install aspi <<'CONF'
+flindor_install aspi <<CONF
 programming-delay-ms 2500
-device
-adapter 0
-target 1
-vendor ZIB
-product DVD-ROM KMX4820T
-revision DA12
+$(flindor_zib_drive)
 fault 63 aspi-error
 CONF
 image=$(flindor_image NEW.BIN DA13X)
 
 flindor_start
 e2e_wait_window FLINDOR
-e2e_menu FLINDOR 40005
-e2e_choose_file "$image"
-e2e_dismiss_box Confirm ' !!! FLASH FILE OPEN !!!' --owner FLINDOR
-e2e_menu FLINDOR 40003
-e2e_wait_window 'Continue ?'
-e2e_press 'Continue ?' Yes
+flindor_open "$image"
+flindor_confirm_download
 e2e_dismiss_box WARNING 'ERROR  !!' --owner FLINDOR
 
 # The bar ran while the drive was busy; from the error on it stands still.

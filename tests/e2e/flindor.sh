@@ -58,6 +58,46 @@ flindor_configure() {
 
 flindor_start() { e2e_start "$FLINDOR_INSTALLED"; }
 
+# The sim configuration of one ZIB KMX4820T on adapter 0: flindor_zib_drive [TARGET] [REVISION],
+# by default at target 1 with revision DA12; for an unquoted here-document, e.g.
+#   flindor_install aspi <<CONF
+#   $(flindor_zib_drive 3)
+#   CONF
+flindor_zib_drive() {
+  printf 'device\nadapter 0\ntarget %s\nvendor ZIB\nproduct DVD-ROM KMX4820T\nrevision %s\n' \
+    "${1:-1}" "${2:-DA12}"
+}
+
+# Opens an image as a person does and takes the acceptance message:
+# flindor_open PATH [--toolbar] [--size-warning] (the image draws the size warning first).
+flindor_open() {
+  local path=$1 via=e2e_menu warned=0 arg
+  for arg in "${@:2}"; do
+    case $arg in
+      --toolbar) via=e2e_toolbar ;;
+      --size-warning) warned=1 ;;
+      *) e2e_fail "flindor_open: unknown option $arg" ;;
+    esac
+  done
+  $via FLINDOR 40005
+  e2e_choose_file "$path"
+  ((warned)) && e2e_dismiss_box WARNING 'FILE SIZE IS DIFFERENT!!' --owner FLINDOR
+  e2e_dismiss_box Confirm ' !!! FLASH FILE OPEN !!!' --owner FLINDOR
+}
+
+# Download, and Yes in the confirmation: flindor_confirm_download [--toolbar].
+flindor_confirm_download() {
+  if [[ ${1:-} == --toolbar ]]; then e2e_toolbar FLINDOR 40003; else e2e_menu FLINDOR 40003; fi
+  e2e_wait_window 'Continue ?'
+  e2e_press 'Continue ?' Yes
+}
+
+# Waits for the completion message; it stays open (e2e_answer_box takes it).
+flindor_expect_completion() {
+  e2e_expect_box SUCCESS '\n\n    !!! UPDATE COMPLETE !!!\n\n!!! THIS WILL REBOOT YOUR PC !!!      ' \
+    --owner FLINDOR
+}
+
 # An image file in C:\IMAGES: flindor_image NAME HEADER [SIZE]; its bytes past the header are a
 # pattern of their offset. Prints the file's Windows path.
 flindor_image() {

@@ -4,14 +4,9 @@
 # hand, the other drive is refused before anything is sent.
 source "$(dirname "$0")/flindor.sh"
 e2e_begin
-flindor_install aspi <<'CONF'
+flindor_install aspi <<CONF
 programming-delay-ms 1000
-device
-adapter 0
-target 1
-vendor ZIB
-product DVD-ROM KMX4820T
-revision DA12
+$(flindor_zib_drive)
 device
 adapter 0
 target 3
@@ -26,22 +21,16 @@ e2e_wait_window FLINDOR
 e2e_expect_text FLINDOR 1008 'DA12'
 
 e2e_select_combo FLINDOR 101 1
-e2e_menu FLINDOR 40005
-e2e_choose_file "$image"
-e2e_dismiss_box Confirm ' !!! FLASH FILE OPEN !!!' --owner FLINDOR
+flindor_open "$image"
 e2e_menu FLINDOR 40003
 e2e_dismiss_box WARNING "!!! MODEL IS DIFFERENT !!!\n\n!!! IT'S NOT ZIB DVD-ROM DRIVE !!!" --owner FLINDOR
 e2e_expect_no_window 'Continue ?'
 
 e2e_select_combo FLINDOR 101 0
 e2e_expect_text FLINDOR 1008 'DA12'
-e2e_menu FLINDOR 40005
-e2e_choose_file "$image"
-e2e_dismiss_box Confirm ' !!! FLASH FILE OPEN !!!' --owner FLINDOR
-e2e_toolbar FLINDOR 40003
-e2e_wait_window 'Continue ?'
-e2e_press 'Continue ?' Yes
-e2e_expect_box SUCCESS '\n\n    !!! UPDATE COMPLETE !!!\n\n!!! THIS WILL REBOOT YOUR PC !!!      ' --owner FLINDOR
+flindor_open "$image"
+flindor_confirm_download --toolbar
+flindor_expect_completion
 e2e_answer_box
 e2e_expect_exit 0
 

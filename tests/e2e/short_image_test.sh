@@ -4,27 +4,15 @@
 # and the run is no longer committed, so Exit ends the program.
 source "$(dirname "$0")/flindor.sh"
 e2e_begin
-flindor_install aspi <<'CONF'
-programming-delay-ms 1000
-device
-adapter 0
-target 1
-vendor ZIB
-product DVD-ROM KMX4820T
-revision DA12
+flindor_install aspi <<CONF
+$(flindor_zib_drive)
 CONF
 short=$(flindor_image SHORT.BIN DA13X 131079)
 
 flindor_start
 e2e_wait_window FLINDOR
-e2e_menu FLINDOR 40005
-e2e_choose_file "$short"
-e2e_dismiss_box WARNING 'FILE SIZE IS DIFFERENT!!' --owner FLINDOR
-e2e_dismiss_box Confirm ' !!! FLASH FILE OPEN !!!' --owner FLINDOR
-
-e2e_menu FLINDOR 40003
-e2e_wait_window 'Continue ?'
-e2e_press 'Continue ?' Yes
+flindor_open "$short" --size-warning
+flindor_confirm_download
 e2e_dismiss_box WARNING 'FAIL TO READ FILE' --owner FLINDOR
 e2e_expect_text FLINDOR 1002 'NOT OPEN'  # an ES_UPPERCASE field
 e2e_expect_text FLINDOR 1009 'Not Open'

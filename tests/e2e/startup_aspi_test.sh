@@ -38,9 +38,7 @@ e2e_expect_text FLINDOR 1008 'DB10'
 e2e_expect_combo FLINDOR 101 'ZIB     DVD-ROM KMX4820T' 'OTHER   CD-ROM X        '
 e2e_screenshot started
 
-e2e_menu FLINDOR 40005
-e2e_choose_file "$good"
-e2e_dismiss_box Confirm ' !!! FLASH FILE OPEN !!!' --owner FLINDOR
+flindor_open "$good"
 e2e_expect_text FLINDOR 1002 'NEW.BIN'
 # The new version is shown with the selected drive's model letter.
 e2e_expect_text FLINDOR 1009 'DB13X'
@@ -50,10 +48,7 @@ e2e_choose_file "$wrong"
 e2e_dismiss_box WARNING "!!! MODEL IS DIFFERENT !!!\n\n!!! IT'S NOT ZIB BIN FILE !!!" --owner FLINDOR
 e2e_expect_text FLINDOR 1002 'NEW.BIN'
 
-e2e_menu FLINDOR 40005
-e2e_choose_file "$short"
-e2e_dismiss_box WARNING 'FILE SIZE IS DIFFERENT!!' --owner FLINDOR
-e2e_dismiss_box Confirm ' !!! FLASH FILE OPEN !!!' --owner FLINDOR
+flindor_open "$short" --size-warning
 e2e_expect_text FLINDOR 1002 'SHORT.BIN'
 
 e2e_menu FLINDOR 40004

@@ -6,22 +6,15 @@
 # image's data.
 source "$(dirname "$0")/flindor.sh"
 e2e_begin
-flindor_install aspi <<'CONF'
+flindor_install aspi <<CONF
 programming-delay-ms 12000
-device
-adapter 0
-target 1
-vendor ZIB
-product DVD-ROM KMX4820T
-revision DA12
+$(flindor_zib_drive)
 CONF
 image=$(flindor_image NEW.BIN DA13X)
 
 flindor_start
 e2e_wait_window FLINDOR
-e2e_menu FLINDOR 40005
-e2e_choose_file "$image"
-e2e_dismiss_box Confirm ' !!! FLASH FILE OPEN !!!' --owner FLINDOR
+flindor_open "$image"
 e2e_expect_text FLINDOR 1002 NEW.BIN
 
 e2e_toolbar FLINDOR 40003
@@ -59,7 +52,7 @@ sleep 1
 e2e_expect_only_windows FLINDOR
 e2e_expect_running
 
-e2e_expect_box SUCCESS '\n\n    !!! UPDATE COMPLETE !!!\n\n!!! THIS WILL REBOOT YOUR PC !!!      ' --owner FLINDOR
+flindor_expect_completion
 # The bar was filled before the message; give its paint a moment to reach the screen.
 sleep 0.5
 e2e_screenshot complete

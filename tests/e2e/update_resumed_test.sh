@@ -4,27 +4,17 @@
 # update completes with the image's data in the flash.
 source "$(dirname "$0")/flindor.sh"
 e2e_begin
-flindor_install aspi <<'CONF'
+flindor_install aspi <<CONF
 programming-delay-ms 1000
-device
-adapter 0
-target 1
-vendor ZIB
-product DVD-ROM KMX4820T
-revision DA12
+$(flindor_zib_drive)
 fault 10 aspi-error
 CONF
 image=$(flindor_image NEW.BIN DA13X)
 
 flindor_start
 e2e_wait_window FLINDOR
-e2e_toolbar FLINDOR 40005
-e2e_choose_file "$image"
-e2e_dismiss_box Confirm ' !!! FLASH FILE OPEN !!!' --owner FLINDOR
-
-e2e_menu FLINDOR 40003
-e2e_wait_window 'Continue ?'
-e2e_press 'Continue ?' Yes
+flindor_open "$image" --toolbar
+flindor_confirm_download
 # Shown by the control panel, so its owner is the window that holds the panel.
 e2e_dismiss_box WARNING 'ERROR  !!' --owner FLINDOR
 flindor_expect_downloads $(seq 0 10)
@@ -32,7 +22,7 @@ flindor_expect_downloads $(seq 0 10)
 
 e2e_menu FLINDOR 40003
 e2e_expect_no_window 'Continue ?'
-e2e_expect_box SUCCESS '\n\n    !!! UPDATE COMPLETE !!!\n\n!!! THIS WILL REBOOT YOUR PC !!!      ' --owner FLINDOR
+flindor_expect_completion
 e2e_answer_box
 e2e_expect_exit 0
 
