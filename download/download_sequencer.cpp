@@ -1,14 +1,11 @@
 #include "download/download_sequencer.h"
 
-#include <cstring>
-
 #include "download/download_messages.h"
 #include "image/image_commands.h"
 #include "image/image_layout.h"
 #include "image/image_messages.h"
 #include "platform/ports.h"
 #include "scsi/aspi_transport.h"
-#include "scsi/discovery_messages.h"
 #include "scsi/pass_through_transport.h"
 #include "state/app_state.h"
 
@@ -56,15 +53,10 @@ bool targetIsSupportedDrive() {
 bool imageStillAccepted() {
   const ImageRecheck result = recheckImage();
   if (result == ImageRecheck::Unchanged) return true;
-  AppState& s = appState;
-  UserInterface& ui = *ports().ui;
-  s.downloadConfirmed = 0;
-  s.imageOpen = 0;
-  std::memset(s.imageName, 0, sizeof s.imageName);
-  ui.setItemText(s.controlPanel, kFieldDownloadFile, discovery_text::kNotOpen);
-  ui.setItemText(s.controlPanel, kFieldNewVersion, discovery_text::kNotOpen);
-  ui.messageBox(
-      s.mainWindow,
+  appState.downloadConfirmed = 0;
+  closeImage(nullptr);
+  ports().ui->messageBox(
+      appState.mainWindow,
       result == ImageRecheck::NotOpened ? image_text::kFailToOpen : image_text::kFailToRead,
       image_text::kWarning, kIconError);
   return false;

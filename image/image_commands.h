@@ -13,6 +13,10 @@ inline constexpr int kFieldNewVersion = 1009;
 // Lets the user pick a firmware image, checks it and makes it the image to download.
 void openImage();
 
+// Forgets the accepted image, so Download asks for one again: fields 1002 and 1009 read
+// "Not Open", with field 1008 set to `oldVersion` between them when one is given.
+void closeImage(const char* oldVersion);
+
 // Reads block appState.nextBlock of the image into blockBuffer and appends its CRC.
 // True when the block is framed and may be sent.
 bool loadBlock();

@@ -11,6 +11,7 @@ inline constexpr char kSizeDifferent[] = "FILE SIZE IS DIFFERENT!!";
 inline constexpr char kModelDifferent[] =
     "!!! MODEL IS DIFFERENT !!!\n\n!!! IT'S NOT ZIB BIN FILE !!!";
 inline constexpr char kFileOpen[] = " !!! FLASH FILE OPEN !!!";
+inline constexpr char kNotOpen[] = "Not Open";  // the fields of an image not (or no longer) open
 
 // The file dialog's filter: two label/pattern pairs, then the empty text that ends the list.
 // The second label is Korean for "all files" in code page 949.

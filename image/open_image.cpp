@@ -37,6 +37,16 @@ void imageNameFromPath(const char* path, std::uint16_t fileOffset, std::uint16_t
   std::memcpy(name, path + fileOffset, count);
 }
 
+void closeImage(const char* oldVersion) {
+  AppState& s = appState;
+  UserInterface& ui = *ports().ui;
+  ui.setItemText(s.controlPanel, kFieldDownloadFile, image_text::kNotOpen);
+  if (oldVersion != nullptr) ui.setItemText(s.controlPanel, kFieldOldVersion, oldVersion);
+  ui.setItemText(s.controlPanel, kFieldNewVersion, image_text::kNotOpen);
+  s.imageOpen = 0;
+  std::memset(s.imageName, 0, sizeof s.imageName);
+}
+
 void openImage() {
   AppState& s = appState;
   if (s.finalBlockBusy != 0 || s.downloadConfirmed != 0) return;

@@ -156,11 +156,7 @@ void finishDiscovery() {
   s.selectedAdapter = target.adapterId;
   s.selectedTarget = target.targetId;
   s.driveSelected = 1;
-  ui.setItemText(s.controlPanel, kFieldDownloadFile, discovery_text::kNotOpen);
-  ui.setItemText(s.controlPanel, kFieldOldVersion, target.revision);
-  ui.setItemText(s.controlPanel, kFieldNewVersion, discovery_text::kNotOpen);
-  s.imageOpen = 0;
-  std::memset(s.imageName, 0, sizeof s.imageName);
+  closeImage(target.revision);
 }
 
 }  // namespace flindor

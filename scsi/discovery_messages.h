@@ -10,6 +10,5 @@ inline constexpr char kNoDriveKmx[] = " There is NO DVD-ROM Drive KMX4820T  Atta
 inline constexpr char kNoZibDrive[] = " There is NO ZIB DVD-ROM Drive KMX4820T  Attached. ";
 inline constexpr char kNoDvdRom[] = " No DVD-ROM Drive Attached.";
 inline constexpr char kInquiryOnNt[] = "WINDOW NT, 2000, XP Version Inquiry Error !! ";
-inline constexpr char kNotOpen[] = "Not Open";
 
 }  // namespace flindor::discovery_text

@@ -1,7 +1,5 @@
 #include "shell/control_panel.h"
 
-#include <cstring>
-
 #include "download/download_sequencer.h"
 #include "image/image_commands.h"
 #include "scsi/discovery.h"
@@ -31,12 +29,8 @@ void driveSelectionChanged() {
   s.selectedDrive = picked;
   s.selectedAdapter = entry.adapterId;
   s.selectedTarget = entry.targetId;
-  ui.setItemText(s.controlPanel, kFieldDownloadFile, discovery_text::kNotOpen);
-  ui.setItemText(s.controlPanel, kFieldOldVersion, entry.revision);
-  ui.setItemText(s.controlPanel, kFieldNewVersion, discovery_text::kNotOpen);
   // The new version text depends on the drive: the image must be opened again for it.
-  s.imageOpen = 0;
-  std::memset(s.imageName, 0, sizeof s.imageName);
+  closeImage(entry.revision);
   if (s.platformKind == 1) s.ntDriveIndex = static_cast<std::uint8_t>(picked);
 }
 

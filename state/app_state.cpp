@@ -21,9 +21,7 @@ bool isSupportedDrive(const DriveEntry& entry) {
 const DriveEntry* targetDrive() {
   const AppState& s = appState;
   if (s.platformKind == 1) {
-    if (s.ntDriveIndex >= kDriveTableSize) return nullptr;
-    const DriveEntry& entry = s.driveTable[s.ntDriveIndex];
-    return entry.present == 1 ? &entry : nullptr;
+    return s.ntDriveIndex < kDriveTableSize ? &s.driveTable[s.ntDriveIndex] : nullptr;
   }
   for (const DriveEntry& entry : s.driveTable) {
     if (entry.present == 1 && entry.adapterId == s.selectedAdapter &&

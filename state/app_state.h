@@ -89,7 +89,7 @@ void resetAppState();
 // revision must carry the model letters; on pass-through every recorded drive is a ZIB drive.
 bool isSupportedDrive(const DriveEntry& entry);
 
-// The drive the next DownloadCommand addresses, or nullptr when no recorded drive is there.
+// The table entry the next DownloadCommand addresses (recorded or not), or nullptr.
 const DriveEntry* targetDrive();
 
 // Takes the last drive of the supported model found as the target if none has been taken yet.
