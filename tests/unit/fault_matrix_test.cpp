@@ -4,6 +4,7 @@
 // seeded random runs with several faults each, resumed each time.
 #include <cstdlib>
 #include <iostream>
+#include <optional>
 #include <random>
 #include <sstream>
 #include <string>
@@ -32,33 +33,25 @@ enum class Fault {
   CheckCondition,
 };
 
-const char* nameOf(Fault fault) {
-  constexpr const char* kNames[] = {"ImageOpenFails",  "ImageReadFails", "ImageReadShort",
-                                    "AspiNotAccepted", "AspiError",      "AspiAborted",
-                                    "VolumeOpenFails", "IoctlFails",     "CheckCondition"};
-  return kNames[static_cast<int>(fault)];
-}
-
+// Each fault's name, and the simulated drive's fault that stands for it (none for the image's).
+struct FaultInfo {
+  const char* name;
+  std::optional<sim::FaultKind> drive;
+};
+constexpr FaultInfo kFaults[] = {
+    {"ImageOpenFails", {}},
+    {"ImageReadFails", {}},
+    {"ImageReadShort", {}},
+    {"AspiNotAccepted", sim::FaultKind::NotAccepted},
+    {"AspiError", sim::FaultKind::AspiError},
+    {"AspiAborted", sim::FaultKind::AspiAborted},
+    {"VolumeOpenFails", sim::FaultKind::OpenFails},
+    {"IoctlFails", sim::FaultKind::IoctlFails},
+    {"CheckCondition", sim::FaultKind::CheckCondition},
+};
+const FaultInfo& infoOf(Fault fault) { return kFaults[static_cast<int>(fault)]; }
+const char* nameOf(Fault fault) { return infoOf(fault).name; }
 void PrintTo(Fault fault, std::ostream* out) { *out << nameOf(fault); }
-
-bool isImageFault(Fault f) { return f <= Fault::ImageReadShort; }
-
-sim::FaultKind simKind(Fault f) {
-  switch (f) {
-    case Fault::AspiNotAccepted:
-      return sim::FaultKind::NotAccepted;
-    case Fault::AspiError:
-      return sim::FaultKind::AspiError;
-    case Fault::AspiAborted:
-      return sim::FaultKind::AspiAborted;
-    case Fault::VolumeOpenFails:
-      return sim::FaultKind::OpenFails;
-    case Fault::IoctlFails:
-      return sim::FaultKind::IoctlFails;
-    default:
-      return sim::FaultKind::CheckCondition;
-  }
-}
 
 const std::vector<Fault>& faultsOf(Backend backend) {
   static const std::vector<Fault> kPassThrough = {Fault::ImageOpenFails, Fault::ImageReadFails,
@@ -154,10 +147,10 @@ class FaultRun {
     transcriptStart_ = bus_.transcript().size();
     pendingImageFaults_.clear();
     for (const auto& [fault, block] : faults) {
-      if (isImageFault(fault)) {
-        pendingImageFaults_.push_back({fault, block});
+      if (const auto drive = infoOf(fault).drive) {
+        test_.simulatedDrive().planFault(static_cast<std::uint8_t>(block), *drive);
       } else {
-        test_.simulatedDrive().planFault(static_cast<std::uint8_t>(block), simKind(fault));
+        pendingImageFaults_.push_back({fault, block});
       }
     }
     // Image faults fire at the framing of their block: the open, or the read at its offset.
