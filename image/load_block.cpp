@@ -40,6 +40,11 @@ bool loadBlock() {
 
   std::uint32_t reg = kCrcInitial;
   crcUpdate(s.blockBuffer, length, reg);
+  // The file changed since the image was frozen: a block of another file must never follow.
+  if (s.imageFrozen != 0 && reg != s.frozenBlockCrc[block]) {
+    warn(image_text::kFailToRead);
+    return false;
+  }
   s.blockBuffer[length + 0] = static_cast<std::uint8_t>(reg >> 24);
   s.blockBuffer[length + 1] = static_cast<std::uint8_t>(reg >> 16);
   s.blockBuffer[length + 2] = static_cast<std::uint8_t>(reg >> 8);

@@ -44,6 +44,7 @@ void closeImage(const char* oldVersion) {
   if (oldVersion != nullptr) ui.setItemText(s.controlPanel, kFieldOldVersion, oldVersion);
   ui.setItemText(s.controlPanel, kFieldNewVersion, image_text::kNotOpen);
   s.imageOpen = 0;
+  s.imageFrozen = 0;
   std::memset(s.imageName, 0, sizeof s.imageName);
 }
 
@@ -101,6 +102,7 @@ void openImage() {
   std::memcpy(s.imageName, name, sizeof s.imageName);
   std::memcpy(s.imageHeader, header, sizeof s.imageHeader);
   s.imageOpen = 1;
+  s.imageFrozen = 0;  // frozen again before its first block
   // The new version is shown with the drive's own model letter.
   if (s.selectedDrive >= 0 && s.selectedDrive < kDriveTableSize) {
     s.imageHeader[1] = s.driveTable[s.selectedDrive].revision[1];

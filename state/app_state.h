@@ -17,6 +17,7 @@ inline constexpr int kImageNameSize = 20;
 inline constexpr int kImageHeaderSize = 5;
 inline constexpr int kBlockBufferSize = 2057;
 inline constexpr std::uint8_t kInitialProgressStep = 1;
+inline constexpr int kImageBlocks = 64;
 
 struct DriveEntry {
   char identification[25];  // INQUIRY bytes 8-31: vendor and product, zero-terminated
@@ -74,6 +75,20 @@ struct AppState {
   std::atomic<Flag> blockInFlight{0};
   Flag finalBlockBusy = 0;
   Flag progressMode = 0;
+  // From the first block handed to a back end until the run completes or stops: the system may
+  // not shut down or sleep meanwhile. GUI thread only.
+  Flag downloadActive = 0;
+  // A block is with a back end (the final one: while the drive programs its flash), so closing
+  // the window asks first. Cleared by whichever thread learns the block's outcome.
+  std::atomic<Flag> blockOutstanding{0};
+  // Closing has begun: nothing more is sent, shown or chained, whatever arrives late.
+  std::atomic<Flag> closing{0};
+  // The completion message and the reboot request come once per run.
+  Flag completionStarted = 0;
+  // Each block's CRC as the image stood when its first block was about to be framed. Every
+  // later framing must give the same, so a file changed meanwhile is never sent as a mixture.
+  Flag imageFrozen = 0;
+  std::uint32_t frozenBlockCrc[kImageBlocks] = {};
   std::uint8_t progressStep = kInitialProgressStep;
   // Page-aligned: the pass-through back end hands it to the storage stack as a direct buffer,
   // and one not aligned to the adapter's alignment mask is refused as an invalid parameter.
