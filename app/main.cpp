@@ -4,14 +4,18 @@
 
 #include <commctrl.h>
 
+#include <new>
+
 #include "app/dialog_procs.h"
 #include "app/win32_aspi_library.h"
 #include "app/win32_aspi_manager.h"
 #include "app/win32_file_system.h"
 #include "app/win32_heap.h"
+#include "app/win32_session_guard.h"
 #include "app/win32_system.h"
 #include "app/win32_user_interface.h"
 #include "app/win32_volume_devices.h"
+#include "app/win32_worker.h"
 #include "app/window_procedures.h"
 #include "download/download_sequencer.h"
 #include "res/resource.h"
@@ -38,6 +42,8 @@ struct Win32Ports {
     p.heap = &heap;
     p.volumes = &volumes;
     p.system = &system;
+    p.worker = &worker;
+    p.session = &session;
     installDownloadSequencer();
   }
   win32::Win32UserInterface ui;
@@ -47,7 +53,13 @@ struct Win32Ports {
   win32::Win32Heap heap;
   win32::Win32VolumeDevices volumes;
   win32::Win32System system;
+  win32::Win32Worker worker;
+  win32::Win32SessionGuard session;
 };
+
+// The ports outlive the run: a request still out when the window closes completes on another
+// thread, and must find them in place until the process ends.
+alignas(Win32Ports) unsigned char portsStorage[sizeof(Win32Ports)];
 
 bool registerMainWindowClass(HINSTANCE instance) {
   WNDCLASSEXA windowClass{};
@@ -87,7 +99,9 @@ int runMessageLoop(HACCEL accelerators) {
 }
 
 int run(HINSTANCE instance, int showCommand) {
-  Win32Ports installed(instance);
+  // A removed disk or a missing drive is a failed call, never a system prompt in the way.
+  SetErrorMode(SEM_FAILCRITICALERRORS);
+  new (portsStorage) Win32Ports(instance);
   AppState& s = appState;
   HMENU menu = LoadMenuA(instance, MAKEINTRESOURCEA(IDR_MAIN_MENU));
   InitCommonControls();

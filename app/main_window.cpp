@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "app/window_procedures.h"
+#include "download/run_guard.h"
 #include "shell/main_window_commands.h"
 
 namespace flindor {
@@ -23,9 +24,17 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_CREATE:
       mainWindowCreated(window);
       return 0;
+    case WM_CLOSE:
+      if (!mainWindowMayClose()) return 0;
+      return DefWindowProcA(window, message, wParam, lParam);
     case WM_DESTROY:
       mainWindowDestroyed();
       return 0;
+    case WM_QUERYENDSESSION:
+      return systemMayStop() ? TRUE : FALSE;
+    case WM_POWERBROADCAST:
+      if (wParam == PBT_APMQUERYSUSPEND && !systemMayStop()) return BROADCAST_QUERY_DENY;
+      return DefWindowProcA(window, message, wParam, lParam);
     case WM_PAINT: {
       PAINTSTRUCT paint;
       BeginPaint(window, &paint);

@@ -18,6 +18,11 @@ void Win32UserInterface::messageBox(WindowHandle owner, const char* text, const 
   MessageBoxA(toWindow(owner), text, caption, MB_OK | style);
 }
 
+bool Win32UserInterface::ask(WindowHandle owner, const char* text, const char* caption,
+                             std::uint32_t style) {
+  return MessageBoxA(toWindow(owner), text, caption, style) == IDYES;
+}
+
 void Win32UserInterface::beep() { MessageBeep(0xFFFFFFFF); }
 
 void Win32UserInterface::setItemText(WindowHandle dialog, int itemId, const char* text) {

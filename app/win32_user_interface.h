@@ -21,6 +21,7 @@ class Win32UserInterface final : public UserInterface {
 
   void messageBox(WindowHandle owner, const char* text, const char* caption,
                   std::uint32_t style) override;
+  bool ask(WindowHandle owner, const char* text, const char* caption, std::uint32_t style) override;
   void beep() override;
   void setItemText(WindowHandle dialog, int itemId, const char* text) override;
   void setWindowText(WindowHandle window, const char* text) override;

@@ -28,10 +28,11 @@ ObjectHandle Win32VolumeDevices::open(const char* devicePath) {
 }
 
 bool Win32VolumeDevices::passThrough(ObjectHandle volume, void* request, std::uint32_t size,
-                                     std::uint32_t& bytesReturned) {
+                                     std::uint32_t& bytesReturned, std::uint32_t& error) {
   DWORD returned = 0;
   const BOOL ok = DeviceIoControl(toHandle(volume), IOCTL_SCSI_PASS_THROUGH_DIRECT, request, size,
                                   request, size, &returned, nullptr);
+  error = ok != FALSE ? 0 : GetLastError();
   bytesReturned = returned;
   return ok != FALSE;
 }

@@ -10,7 +10,7 @@ class Win32VolumeDevices final : public VolumeDevices {
  public:
   ObjectHandle open(const char* devicePath) override;
   bool passThrough(ObjectHandle volume, void* request, std::uint32_t size,
-                   std::uint32_t& bytesReturned) override;
+                   std::uint32_t& bytesReturned, std::uint32_t& error) override;
   void close(ObjectHandle volume) override;
 };
 

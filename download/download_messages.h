@@ -16,4 +16,11 @@ inline constexpr char kCaution[] =
 inline constexpr char kComplete[] =
     "\n\n    !!! UPDATE COMPLETE !!!\n\n!!! THIS WILL REBOOT YOUR PC !!!      ";
 
+// Asked before the window closes while a block is out or the drive programs its flash.
+inline constexpr char kCloseQuestion[] =
+    "The drive is being updated.\n\nClosing FLINDOR now may leave the drive unusable.\n\n"
+    "Close anyway?";
+// Shown by the system to a user who shuts down or logs off while the drive is being updated.
+inline constexpr char kHoldReason[] = "Updating the drive's firmware. Do not switch off.";
+
 }  // namespace flindor::download_text

@@ -1,6 +1,7 @@
 #include "download/download_sequencer.h"
 
 #include "download/download_messages.h"
+#include "download/run_guard.h"
 #include "image/image_commands.h"
 #include "image/image_layout.h"
 #include "image/image_messages.h"
@@ -62,13 +63,47 @@ bool imageStillAccepted() {
   return false;
 }
 
+// Errors with which the storage stack refuses a request before the drive sees it.
+bool refusedBySystem(std::uint32_t error) {
+  constexpr std::uint32_t kRefusals[] = {
+      1,   // ERROR_INVALID_FUNCTION
+      5,   // ERROR_ACCESS_DENIED
+      6,   // ERROR_INVALID_HANDLE
+      50,  // ERROR_NOT_SUPPORTED
+      87,  // ERROR_INVALID_PARAMETER
+  };
+  for (const std::uint32_t refusal : kRefusals) {
+    if (error == refusal) return true;
+  }
+  return false;
+}
+
+// On the GUI thread, from the worker's hand-off.
+void passThroughBlockFinished(PassThroughOutcome outcome) {
+  const bool final = appState.nextBlock == kFinalBlock;
+  bool done = outcome.failure == PassThroughFailure::None;
+  // The drive may leave the bus or time out while it programs its flash: a final block whose
+  // call failed counts as done, unless the system refused the request before the drive got it.
+  if (final && outcome.failure == PassThroughFailure::CallFailed &&
+      !refusedBySystem(outcome.error)) {
+    done = true;
+  }
+  if (final && !done) stopProgressDisplay();
+  blockFinished(done);
+}
+
 }  // namespace
 
-void installDownloadSequencer() { setDownloadResultHandler(blockFinished); }
+void installDownloadSequencer() {
+  setDownloadResultHandler(blockFinished);
+  setPassThroughResultHandler(passThroughBlockFinished);
+}
 
 void downloadStep() {
   AppState& s = appState;
   UserInterface& ui = *ports().ui;
+  // Once closing has begun nothing more goes to the drive, whatever box is still open.
+  if (s.closing != 0) return;
   if (s.imageOpen == 0) {
     ui.beep();
     ui.messageBox(s.mainWindow, download_text::kNotOpen, download_text::kWarning, kIconError);
@@ -91,6 +126,7 @@ void downloadStep() {
     sendBlock();
   } else {
     s.blockInFlight = 0;
+    releaseSession();  // stopped at this block
   }
 }
 
@@ -98,37 +134,46 @@ void sendBlock() {
   AppState& s = appState;
   const std::uint8_t block = s.nextBlock;
   if (block > kFinalBlock) return;
+  holdSession();
   if (s.platformKind == 1) {
     if (block == kFinalBlock) {
       ports().ui->messageBox(nullptr, download_text::kCaution, download_text::kWarning,
                              kIconWarning);
+      // The box has no owner: the window may have been closed while it was open.
+      if (s.closing != 0) {
+        s.blockInFlight = 0;
+        releaseSession();
+        return;
+      }
       startProgressDisplay();
     }
-    PassThroughFailure failure = PassThroughFailure::None;
-    bool done = passThroughDownloadCommand(s.ntDriveIndex, block, &failure) == 1;
-    // The drive may leave the bus or time out while it programs its flash: a final block whose
-    // call failed counts as done. One it refused, or never got, does not.
-    if (block == kFinalBlock && failure == PassThroughFailure::CallFailed) done = true;
-    if (block == kFinalBlock && !done) stopProgressDisplay();
-    blockFinished(done);
+    s.blockOutstanding = 1;
+    passThroughDownloadCommand(s.ntDriveIndex, block);
     return;
   }
+  s.blockOutstanding = 1;
   if (aspiDownloadCommand() && block == kFinalBlock) startProgressDisplay();
 }
 
 void blockFinished(bool succeeded) {
   AppState& s = appState;
   const std::uint8_t block = s.nextBlock;
+  s.blockOutstanding = 0;
+  // The window is closing or gone: a late outcome moves nothing on and shows nothing.
+  if (s.closing != 0) {
+    s.blockInFlight = 0;
+    return;
+  }
   UserInterface& ui = *ports().ui;
   if (!succeeded) {
     s.blockInFlight = 0;
     if (s.platformKind == 1) {
+      releaseSession();
       ui.messageBox(nullptr, download_text::kWriteFailed, download_text::kWarning, kIconWarning);
     } else {
-      // This may run on the ASPI manager's thread: the timer belongs to the GUI thread.
-      if (block == kFinalBlock) {
-        ui.sendCommand(s.mainWindow, kCommandFinalBlockFailed, kCommandFinalBlockFailed);
-      }
+      // This may run on the ASPI manager's thread: the timer and the session hold belong to the
+      // GUI thread.
+      ui.sendCommand(s.mainWindow, kCommandDownloadStopped, kCommandDownloadStopped);
       ui.messageBox(s.controlPanel, download_text::kAspiError, download_text::kWarning,
                     kIconExclamation);
     }
@@ -144,11 +189,22 @@ void blockFinished(bool succeeded) {
   ui.sendCommand(ui.parentOf(s.controlPanel), kCommandDownload, block + 1);
 }
 
-void finalBlockFailed() { ports().ui->killTimer(appState.controlPanel, kProgressTimer); }
+void downloadStopped() {
+  if (appState.nextBlock == kFinalBlock) {
+    ports().ui->killTimer(appState.controlPanel, kProgressTimer);
+  }
+  releaseSession();
+}
 
 void finishDownload() {
   AppState& s = appState;
   UserInterface& ui = *ports().ui;
+  // A Download given between the last block and its chaining message, or any later one, finds
+  // the completion under way: one message and one reboot request per run.
+  if (s.completionStarted != 0) return;
+  s.completionStarted = 1;
+  // The drive has answered: the program's own reboot must not be held up.
+  releaseSession();
   s.progressStep = kProgressFull;
   ui.sendTimerTick(s.controlPanel);
   ui.killTimer(s.controlPanel, kProgressTimer);

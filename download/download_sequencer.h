@@ -8,9 +8,9 @@ namespace flindor {
 
 inline constexpr std::uint16_t kCommandDownload = 40003;
 // Private command of the main window, sent with wParam and lParam both equal to the id by the
-// ASPI completion when the final block failed, so the progress timer stops on the thread that
-// owns it.
-inline constexpr std::uint16_t kCommandFinalBlockFailed = 17186;  // 0x4322
+// ASPI completion when a block failed, so the progress timer and the session hold end on the
+// thread that owns them.
+inline constexpr std::uint16_t kCommandDownloadStopped = 17186;  // 0x4322
 inline constexpr std::uintptr_t kProgressTimer = 1;
 inline constexpr std::uint32_t kProgressTimerPeriodMs = 1000;
 inline constexpr std::uint8_t kProgressFull = 34;
@@ -24,11 +24,11 @@ void installDownloadSequencer();
 void downloadStep();
 // Hands the framed block nextBlock to the back end and starts the next step.
 void sendBlock();
-// A block's DownloadCommand has ended (pass-through: returned; ASPI: completed, on the
+// A block's DownloadCommand has ended (pass-through: on the GUI thread; ASPI: completed, on the
 // completion thread). Moves the sequence on, or stops it at this block.
 void blockFinished(bool succeeded);
-// Command 0x4322: the final block failed on the ASPI back end; the progress bar stops.
-void finalBlockFailed();
+// Command 0x4322: a block failed on the ASPI back end; the bar stops if it was the final one.
+void downloadStopped();
 
 // All 64 blocks are through: full bar, completion message, shutdown privilege, reboot, quit.
 void finishDownload();

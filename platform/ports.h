@@ -20,6 +20,8 @@ inline constexpr std::uint32_t kIconError = 0x10;        // MB_ICONERROR
 inline constexpr std::uint32_t kIconWarning = 0x30;      // MB_ICONWARNING
 inline constexpr std::uint32_t kIconExclamation = 0x30;  // MB_ICONEXCLAMATION, the same bits
 inline constexpr std::uint32_t kIconInformation = 0x40;  // MB_ICONINFORMATION
+inline constexpr std::uint32_t kButtonsYesNo = 0x4;      // MB_YESNO
+inline constexpr std::uint32_t kDefaultButton2 = 0x100;  // MB_DEFBUTTON2: No is the default
 
 // What the file-open dialog is asked for; mirrors the fields of OPENFILENAMEA that are set.
 struct OpenFileRequest {
@@ -50,6 +52,9 @@ class UserInterface {
   virtual ~UserInterface() = default;
   virtual void messageBox(WindowHandle owner, const char* text, const char* caption,
                           std::uint32_t style) = 0;
+  // A question with Yes and No buttons (`style` says which is the default); true for Yes.
+  virtual bool ask(WindowHandle owner, const char* text, const char* caption,
+                   std::uint32_t style) = 0;
   virtual void beep() = 0;  // MessageBeep(0xFFFFFFFF)
   virtual void setItemText(WindowHandle dialog, int itemId, const char* text) = 0;
   virtual void setWindowText(WindowHandle window, const char* text) = 0;
@@ -70,7 +75,7 @@ class UserInterface {
   virtual void destroyWindow(WindowHandle window) = 0;
   virtual void postQuit(int exitCode) = 0;
   virtual void comboAddString(WindowHandle combo, const char* text) = 0;
-  virtual int comboCurrentSelection(WindowHandle combo) = 0;  // -1 (CB_ERR) when none
+  virtual int comboCurrentSelection(WindowHandle combo) = 0;          // -1 (CB_ERR) when none
   virtual void comboSetSelection(WindowHandle combo, int index) = 0;  // CB_SETCURSEL
 };
 
@@ -121,10 +126,30 @@ class VolumeDevices {
   virtual ~VolumeDevices() = default;
   // Read and write access, shared read and write, existing only; kInvalidHandle on failure.
   virtual ObjectHandle open(const char* devicePath) = 0;
-  // DeviceIoControl(IOCTL_SCSI_PASS_THROUGH_DIRECT) with `request` as input and output.
+  // DeviceIoControl(IOCTL_SCSI_PASS_THROUGH_DIRECT) with `request` as input and output. On
+  // failure `error` is the system's error code (GetLastError), else 0.
   virtual bool passThrough(ObjectHandle volume, void* request, std::uint32_t size,
-                           std::uint32_t& bytesReturned) = 0;
+                           std::uint32_t& bytesReturned, std::uint32_t& error) = 0;
   virtual void close(ObjectHandle volume) = 0;
+};
+
+// A thread for one job that waits on a device, so the GUI thread goes on pumping messages.
+class Worker {
+ public:
+  virtual ~Worker() = default;
+  // Runs job(context) on a thread of its own. False when no thread could be started: the job
+  // then never runs.
+  virtual bool start(void (*job)(void* context), void* context) = 0;
+};
+
+// Keeps the system from shutting down or sleeping on its own while the drive must not lose
+// power, and tells the user why; on systems without these facilities it does nothing.
+class SessionGuard {
+ public:
+  virtual ~SessionGuard() = default;
+  // Called on the GUI thread, which owns `window`; undone by release() on the same thread.
+  virtual void hold(WindowHandle window, const char* reason) = 0;
+  virtual void release(WindowHandle window) = 0;
 };
 
 enum class RegistryRead { KeyNotOpened, ValueNotRead, Read };
@@ -157,6 +182,8 @@ struct Ports {
   Heap* heap = nullptr;
   VolumeDevices* volumes = nullptr;
   System* system = nullptr;
+  Worker* worker = nullptr;
+  SessionGuard* session = nullptr;
 };
 
 // The ports in force for this run; installed once by the entry point (or by a test).

@@ -13,6 +13,8 @@ namespace {
 
 // Read on the ASPI manager's thread, installed on the GUI thread before any request.
 std::atomic<DownloadResultHandler> downloadResultHandler{nullptr};
+// Requests the manager has taken and not yet finished with: its library must stay loaded.
+std::atomic<int> requestsOutstanding{0};
 
 void reportDownloadResult(bool completed) {
   if (const DownloadResultHandler handler = downloadResultHandler.load()) handler(completed);
@@ -40,11 +42,18 @@ void release(void* block) {
 
 // The manager takes a request only with SS_PENDING; any other answer means no completion
 // will ever come, and the request is still ours.
-bool submit(SrbExecScsiCmd* request) { return ports().aspi->sendCommand(request) == SS_PENDING; }
+bool submit(SrbExecScsiCmd* request) {
+  ++requestsOutstanding;
+  if (ports().aspi->sendCommand(request) == SS_PENDING) return true;
+  --requestsOutstanding;
+  return false;
+}
 
 }  // namespace
 
 void setDownloadResultHandler(DownloadResultHandler handler) { downloadResultHandler = handler; }
+
+bool aspiRequestsOutstanding() { return requestsOutstanding != 0; }
 
 void aspiInquiry() {
   SrbExecScsiCmd* request =
@@ -91,6 +100,7 @@ void aspiCompletion(SrbExecScsiCmd* request) {
     reportDownloadResult(request->SRB_Status == SS_COMP);
   }
   release(request);
+  --requestsOutstanding;
 }
 
 }  // namespace flindor

@@ -21,6 +21,9 @@ void aspiInquiry();
 // ("ERROR  !!"), leaving the download stopped at nextBlock.
 bool aspiDownloadCommand();
 
+// True while the manager holds a request whose post routine has not finished.
+bool aspiRequestsOutstanding();
+
 // The post routine of every request: hands the result on and releases the request.
 void aspiCompletion(SrbExecScsiCmd* request);
 

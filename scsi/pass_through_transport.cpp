@@ -21,14 +21,23 @@ static_assert(sizeof kVolumePathTemplate - 1 == 20);
 
 enum class Kind { Inquiry, Download };
 
+// One command: what the GUI thread prepares, and what the thread that runs it learns.
 struct PassThroughCommand {
   Kind kind;
   std::uint8_t block;  // downloads only
-  Cdb cdb;
-  std::uint8_t dataIn;
-  std::uint32_t dataBytes;
-  std::uint32_t timeoutSeconds;
+  char path[kPathCapacity];
+  PassThroughRequest request;
+  bool opened;
+  bool carriedOut;
+  std::uint32_t error;
 };
+
+// The one DownloadCommand that may be out: the worker writes its results before it hands the
+// command back with a synchronous send, and the GUI thread reads them only after that.
+PassThroughCommand download;
+// Set while the worker has the command, so a stray or repeated 0x4323 cannot report it twice.
+bool downloadAwaited = false;
+PassThroughResultHandler resultHandler = nullptr;
 
 // Formats into the one message buffer, cut to its size, and shows it.
 [[gnu::format(printf, 1, 2)]] void showInfo(const char* format, ...) {
@@ -39,69 +48,106 @@ struct PassThroughCommand {
   ports().ui->messageBox(nullptr, appState.messageText, scsi_text::kInfo, kIconExclamation);
 }
 
-void fillRequest(PassThroughRequest& request, const PassThroughCommand& command) {
+void prepare(PassThroughCommand& command, std::uint8_t entryIndex, const Cdb& cdb,
+             std::uint8_t dataIn, std::uint32_t dataBytes, std::uint32_t timeoutSeconds) {
+  std::memset(command.path, 0, sizeof command.path);
+  std::memcpy(command.path, kVolumePathTemplate, sizeof kVolumePathTemplate - 1);
+  command.path[kDriveLetterAt] =
+      static_cast<char>('A' + appState.driveTable[entryIndex].driveLetterIndex);
+  command.opened = command.carriedOut = false;
+  command.error = 0;
+
+  PassThroughRequest& request = command.request;
   std::memset(&request, 0, sizeof request);
   ScsiPassThroughDirect& r = request.record;
   r.Length = sizeof(ScsiPassThroughDirect);
   r.CdbLength = kCdbBytes;
   r.SenseInfoLength = kPassThroughSenseRequested;
-  r.DataIn = command.dataIn;
-  r.DataTransferLength = command.dataBytes;
-  r.TimeOutValue = command.timeoutSeconds;
+  r.DataIn = dataIn;
+  r.DataTransferLength = dataBytes;
+  r.TimeOutValue = timeoutSeconds;
   r.DataBuffer = appState.blockBuffer;
   r.SenseInfoOffset = offsetof(PassThroughRequest, sense);
-  std::memcpy(r.Cdb, command.cdb.data(), command.cdb.size());
+  std::memcpy(r.Cdb, cdb.data(), cdb.size());
 }
 
-PassThroughFailure run(std::uint8_t entryIndex, const PassThroughCommand& command) {
-  if (entryIndex >= kDriveTableSize) return PassThroughFailure::VolumeNotOpened;
-  char path[kPathCapacity] = {};
-  std::memcpy(path, kVolumePathTemplate, sizeof kVolumePathTemplate - 1);
-  path[kDriveLetterAt] = static_cast<char>('A' + appState.driveTable[entryIndex].driveLetterIndex);
-
+// Open, one call, close: the part that waits on the drive, on whichever thread runs it.
+void execute(PassThroughCommand& command) {
   VolumeDevices& volumes = *ports().volumes;
-  ScopedHandle volume(volumes, volumes.open(path));
-  if (!volume.valid()) {
-    if (command.kind == Kind::Download) {
-      showInfo(scsi_text::kOpenFailedFormat, path);
-    }
-    return PassThroughFailure::VolumeNotOpened;
-  }
-
-  PassThroughRequest request;
-  fillRequest(request, command);
+  ScopedHandle volume(volumes, volumes.open(command.path));
+  command.opened = volume.valid();
+  if (!command.opened) return;
   std::uint32_t bytesReturned = 0;
-  const bool carriedOut =
-      volumes.passThrough(volume.get(), &request, sizeof request, bytesReturned);
-  // The drive's own verdict comes first: an error status is silent whatever the call said.
-  if (request.record.ScsiStatus != kScsiStatusGood) return PassThroughFailure::DriveRefused;
-  if (!carriedOut) {
-    if (command.kind == Kind::Download && command.block != kFinalBlock) {
-      showInfo(scsi_text::kWriteErrorFormat, command.block);
-    }
-    return PassThroughFailure::CallFailed;
-  }
-  return PassThroughFailure::None;
+  command.carriedOut = volumes.passThrough(volume.get(), &command.request, sizeof command.request,
+                                           bytesReturned, command.error);
+  if (command.carriedOut) command.error = 0;
+}
+
+void runDownload(void*) {
+  execute(download);
+  ports().ui->sendCommand(appState.mainWindow, kCommandPassThroughFinished,
+                          kCommandPassThroughFinished);
+}
+
+void report(PassThroughOutcome outcome) {
+  if (resultHandler != nullptr) resultHandler(outcome);
 }
 
 }  // namespace
 
+void setPassThroughResultHandler(PassThroughResultHandler handler) { resultHandler = handler; }
+
 int passThroughInquiry(std::uint8_t entryIndex) {
-  const PassThroughFailure failure =
-      run(entryIndex, {Kind::Inquiry, 0, inquiryCdb(kPassThroughInquiryLength), kScsiIoctlDataIn,
-                       kPassThroughInquiryBytes, kPassThroughInquiryTimeoutSeconds});
-  return failure == PassThroughFailure::None ? 1 : 0;
+  if (entryIndex >= kDriveTableSize) return 0;
+  PassThroughCommand inquiry{};
+  inquiry.kind = Kind::Inquiry;
+  prepare(inquiry, entryIndex, inquiryCdb(kPassThroughInquiryLength), kScsiIoctlDataIn,
+          kPassThroughInquiryBytes, kPassThroughInquiryTimeoutSeconds);
+  execute(inquiry);
+  // The drive's own verdict comes first: an error status is silent whatever the call said.
+  return inquiry.opened && inquiry.request.record.ScsiStatus == kScsiStatusGood &&
+                 inquiry.carriedOut
+             ? 1
+             : 0;
 }
 
-int passThroughDownloadCommand(std::uint8_t entryIndex, std::uint8_t block,
-                               PassThroughFailure* failure) {
-  const std::uint32_t timeout =
-      block == kFinalBlock ? kPassThroughFinalBlockTimeoutSeconds : kPassThroughBlockTimeoutSeconds;
-  const PassThroughFailure why =
-      run(entryIndex, {Kind::Download, block, downloadCdb(block), kScsiIoctlDataOut,
-                       framedBlockBytes(block), timeout});
-  if (failure != nullptr) *failure = why;
-  return why == PassThroughFailure::None ? 1 : 0;
+void passThroughDownloadCommand(std::uint8_t entryIndex, std::uint8_t block) {
+  if (entryIndex >= kDriveTableSize) {
+    report({PassThroughFailure::VolumeNotOpened, 0});
+    return;
+  }
+  download.kind = Kind::Download;
+  download.block = block;
+  prepare(download, entryIndex, downloadCdb(block), kScsiIoctlDataOut, framedBlockBytes(block),
+          block == kFinalBlock ? kPassThroughFinalBlockTimeoutSeconds
+                               : kPassThroughBlockTimeoutSeconds);
+  downloadAwaited = true;
+  if (!ports().worker->start(runDownload, nullptr)) {
+    downloadAwaited = false;
+    report({PassThroughFailure::NotStarted, 0});
+  }
+}
+
+void passThroughDownloadFinished() {
+  if (!downloadAwaited) return;
+  downloadAwaited = false;
+  const PassThroughCommand& command = download;
+  if (!command.opened) {
+    showInfo(scsi_text::kOpenFailedFormat, command.path);
+    report({PassThroughFailure::VolumeNotOpened, 0});
+    return;
+  }
+  // The drive's own verdict comes first: an error status is silent whatever the call said.
+  if (command.request.record.ScsiStatus != kScsiStatusGood) {
+    report({PassThroughFailure::DriveRefused, 0});
+    return;
+  }
+  if (!command.carriedOut) {
+    if (command.block != kFinalBlock) showInfo(scsi_text::kWriteErrorFormat, command.block);
+    report({PassThroughFailure::CallFailed, command.error});
+    return;
+  }
+  report({PassThroughFailure::None, 0});
 }
 
 }  // namespace flindor

@@ -1,6 +1,8 @@
 #pragma once
 // The NT back end: each command opens the volume of its drive letter, runs one
-// IOCTL_SCSI_PASS_THROUGH_DIRECT on it and closes it again, synchronously on the calling thread.
+// IOCTL_SCSI_PASS_THROUGH_DIRECT on it and closes it again. INQUIRY runs on the calling thread;
+// a DownloadCommand runs on a worker thread, so the window stays alive while the drive works,
+// and its outcome comes back to the GUI thread as a command to the main window.
 
 #include <cstdint>
 
@@ -14,6 +16,10 @@ inline constexpr std::uint32_t kPassThroughBlockTimeoutSeconds = 2;
 // The drive programs its flash before it answers the final block.
 inline constexpr std::uint32_t kPassThroughFinalBlockTimeoutSeconds = 200;
 
+// Private command of the main window, sent with wParam and lParam both equal to the id by the
+// worker thread when a DownloadCommand has ended.
+inline constexpr std::uint16_t kCommandPassThroughFinished = 17187;  // 0x4323
+
 // INQUIRY on the drive letter of driveTable[entryIndex]; the answer lands in blockBuffer.
 // 1 when the drive answered without error, else 0; never shows a message.
 int passThroughInquiry(std::uint8_t entryIndex);
@@ -21,14 +27,28 @@ int passThroughInquiry(std::uint8_t entryIndex);
 // Why a DownloadCommand failed: what the drive may have done with the block differs.
 enum class PassThroughFailure {
   None,
+  NotStarted,       // no worker thread: nothing reached the drive
   VolumeNotOpened,  // nothing reached the drive
   DriveRefused,     // the drive ended the command with an error status
-  CallFailed,       // the call itself failed: the drive timed out or left the bus
+  CallFailed,       // the call itself failed; `error` says why
 };
 
-// Sends `block` from blockBuffer to the drive letter of driveTable[entryIndex]. 1 on success,
-// else 0, after the message the failure calls for, if any; `failure`, when given, says why.
-int passThroughDownloadCommand(std::uint8_t entryIndex, std::uint8_t block,
-                               PassThroughFailure* failure = nullptr);
+struct PassThroughOutcome {
+  PassThroughFailure failure;
+  std::uint32_t error;  // the system's error code when the call failed, else 0
+};
+
+// Called on the GUI thread with each DownloadCommand's outcome, after the message the failure
+// calls for, if any. The download installs it once, before any block is sent.
+using PassThroughResultHandler = void (*)(PassThroughOutcome outcome);
+void setPassThroughResultHandler(PassThroughResultHandler handler);
+
+// Sends `block` from blockBuffer to the drive letter of driveTable[entryIndex] on a worker
+// thread and returns at once. blockBuffer belongs to the command until its outcome is handled.
+void passThroughDownloadCommand(std::uint8_t entryIndex, std::uint8_t block);
+
+// The main window's command 0x4323: shows the transport's message for a failure, if any, and
+// hands the outcome to the result handler.
+void passThroughDownloadFinished();
 
 }  // namespace flindor

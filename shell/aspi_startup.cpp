@@ -1,5 +1,6 @@
 #include "shell/aspi_startup.h"
 
+#include "scsi/aspi_transport.h"
 #include "shell/startup_messages.h"
 #include "state/app_state.h"
 
@@ -37,7 +38,11 @@ bool startAspiLayer() {
 
 void stopAspiLayer() {
   AppState& s = appState;
-  if (s.aspiLibrary != nullptr) ports().aspiLibrary->free(s.aspiLibrary);
+  // A request still out (the window was closed while the drive works) will be completed by the
+  // manager's own thread: its code must stay mapped until the process ends.
+  if (s.aspiLibrary != nullptr && !aspiRequestsOutstanding()) {
+    ports().aspiLibrary->free(s.aspiLibrary);
+  }
   s.aspiLibrary = nullptr;
   s.getAspi32SupportInfo = nullptr;
   s.sendAspi32Command = nullptr;

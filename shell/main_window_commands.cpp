@@ -3,6 +3,7 @@
 #include "download/download_sequencer.h"
 #include "image/image_commands.h"
 #include "scsi/discovery.h"
+#include "scsi/pass_through_transport.h"
 #include "shell/window_messages.h"
 #include "state/app_state.h"
 
@@ -31,8 +32,11 @@ void mainWindowCommand(std::uintptr_t wParam, std::intptr_t lParam) {
     case kCommandOpen:
       if (discovered) openImage();
       break;
-    case kCommandFinalBlockFailed:
-      if (argument == kCommandFinalBlockFailed) finalBlockFailed();
+    case kCommandDownloadStopped:
+      if (argument == kCommandDownloadStopped) downloadStopped();
+      break;
+    case kCommandPassThroughFinished:
+      if (argument == kCommandPassThroughFinished) passThroughDownloadFinished();
       break;
     case kCommandNextInquiry:
       if (argument == kCommandNextInquiry) nextInquiry();
@@ -50,7 +54,10 @@ void mainWindowCreated(void* window) {
   startDiscovery();
 }
 
-void mainWindowDestroyed() { ports().ui->postQuit(0); }
+void mainWindowDestroyed() {
+  appState.closing = 1;
+  ports().ui->postQuit(0);
+}
 
 const char* toolTipText(std::uintptr_t commandId) {
   switch (commandId) {
@@ -67,6 +74,7 @@ const char* toolTipText(std::uintptr_t commandId) {
 
 void exitCommand() {
   if (downloadCommitted()) return;
+  appState.closing = 1;
   ports().ui->postQuit(0);
 }
 

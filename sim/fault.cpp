@@ -6,13 +6,14 @@
 namespace flindor::sim {
 namespace {
 
-constexpr std::array<std::pair<FaultKind, const char*>, 8> kNames{{
+constexpr std::array<std::pair<FaultKind, const char*>, 9> kNames{{
     {FaultKind::NotAccepted, "not-accepted"},
     {FaultKind::NoCompletion, "no-completion"},
     {FaultKind::AspiError, "aspi-error"},
     {FaultKind::AspiAborted, "aspi-aborted"},
     {FaultKind::CheckCondition, "check-condition"},
     {FaultKind::IoctlFails, "ioctl-fails"},
+    {FaultKind::IoctlRefused, "ioctl-refused"},
     {FaultKind::OpenFails, "open-fails"},
     {FaultKind::DropOff, "drop-off"},
 }};

@@ -14,6 +14,7 @@ enum class FaultKind {
   AspiAborted,     // ASPI: the request is aborted before it reaches the drive (SS_ABORTED)
   CheckCondition,  // the drive refuses the block with CHECK CONDITION
   IoctlFails,      // pass-through: the drive takes the block, DeviceIoControl still fails
+  IoctlRefused,    // pass-through: the storage stack refuses the request; the drive never sees it
   OpenFails,       // pass-through: the volume cannot be opened while the drive waits for it
   DropOff,         // final block: the drive programs its flash, then leaves the bus unanswered
 };

@@ -16,7 +16,7 @@ class SimulatedVolumes : public VolumeDevices {
   // "\\.\X:", trailing blanks allowed as the platform allows them.
   ObjectHandle open(const char* devicePath) override;
   bool passThrough(ObjectHandle volume, void* request, std::uint32_t size,
-                   std::uint32_t& bytesReturned) override;
+                   std::uint32_t& bytesReturned, std::uint32_t& error) override;
   void close(ObjectHandle volume) override;
 
   int openHandles() const { return static_cast<int>(open_.size()); }

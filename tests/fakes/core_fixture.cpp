@@ -4,6 +4,16 @@
 
 namespace flindor::testing {
 
+PassThroughOutcome CoreTest::passThroughBlock(std::uint8_t entryIndex, std::uint8_t block) {
+  static PassThroughOutcome outcome;
+  outcome = {PassThroughFailure::NotStarted, 0xFFFFFFFF};
+  setPassThroughResultHandler([](PassThroughOutcome given) { outcome = given; });
+  passThroughDownloadCommand(entryIndex, block);  // the worker runs at once
+  passThroughDownloadFinished();                  // the command it sent to the main window
+  installDownloadSequencer();
+  return outcome;
+}
+
 void CoreTest::addDrive(const char* identification, const char* revision, std::uint8_t adapter,
                         std::uint8_t target, std::uint8_t letter) {
   const std::uint8_t index = appState.driveCount;

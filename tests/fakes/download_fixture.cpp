@@ -13,12 +13,18 @@
 namespace flindor::testing {
 
 bool TappedVolumes::passThrough(ObjectHandle volume, void* request, std::uint32_t size,
-                                std::uint32_t& bytesReturned) {
+                                std::uint32_t& bytesReturned, std::uint32_t& error) {
   const auto& r = *static_cast<const ScsiPassThroughDirect*>(request);
   if (r.Cdb[0] == kDownloadOpcode) {
     downloads.push_back({r.Cdb[kDownloadBlockByte], r.DataTransferLength, r.TimeOutValue});
   }
-  return inner_.passThrough(volume, request, size, bytesReturned);
+  if (refuse) {
+    if (const std::uint32_t code = refuse(r)) {
+      error = code;
+      return false;
+    }
+  }
+  return inner_.passThrough(volume, request, size, bytesReturned, error);
 }
 
 DownloadTest::DownloadTest() {
@@ -55,6 +61,7 @@ void DownloadTest::restart() {
 PassThroughDownloadTest::PassThroughDownloadTest() : drive(bus.addDrive({std::nullopt, 0, 'E'})) {
   ports().volumes = &tapped;
   appState.platformKind = 1;
+  worker.runAtOnce = false;
   ui.onCommand = [this](WindowHandle, std::uintptr_t wParam, std::intptr_t lParam) {
     if (lowWord(wParam) == kCommandDownload) chained.push_back({lParam, appState.nextBlock});
     dispatch(wParam, lParam);
@@ -66,12 +73,14 @@ PassThroughDownloadTest::~PassThroughDownloadTest() {
 }
 
 void PassThroughDownloadTest::dispatch(std::uintptr_t wParam, std::intptr_t lParam) {
-  const auto frame = reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0));
-  if (depth == 0) topFrame = lowestFrame = frame;
-  lowestFrame = std::min(lowestFrame, frame);
   deepest = std::max(deepest, ++depth);
   mainWindowCommand(wParam, lParam);
   --depth;
+}
+
+void PassThroughDownloadTest::download() {
+  dispatch(kCommandDownload, 0);
+  worker.runPending();
 }
 
 void PassThroughDownloadTest::restart() {

@@ -10,10 +10,12 @@
 //   }
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "download/download_sequencer.h"
+#include "scsi/pass_through_request.h"
 #include "sim/simulated_bus.h"
 #include "sim/simulated_volumes.h"
 #include "tests/fakes/core_fixture.h"
@@ -46,10 +48,13 @@ class TappedVolumes : public VolumeDevices {
   explicit TappedVolumes(VolumeDevices& inner) : inner_(inner) {}
   ObjectHandle open(const char* devicePath) override { return inner_.open(devicePath); }
   bool passThrough(ObjectHandle volume, void* request, std::uint32_t size,
-                   std::uint32_t& bytesReturned) override;
+                   std::uint32_t& bytesReturned, std::uint32_t& error) override;
   void close(ObjectHandle volume) override { inner_.close(volume); }
 
   std::vector<PassThroughDownload> downloads;
+  // A system error with which the storage stack refuses a request before the drive sees it; 0
+  // passes it on.
+  std::function<std::uint32_t(const ScsiPassThroughDirect&)> refuse;
 
  private:
   VolumeDevices& inner_;
@@ -85,15 +90,17 @@ class DownloadTest : public CoreTest {
   sim::SimulatedBus bus;
 };
 
-// Pass-through: the drive at E:, every command handled at once and nested, as SendMessageA to a
-// window of the calling thread is.
+// Pass-through: the drive at E:. Each DownloadCommand's worker runs when the GUI thread is back
+// in its loop (here: when download() pumps), and hands its outcome back with a send; commands
+// sent on the GUI thread itself are handled at once, nested, as SendMessageA to a window of the
+// calling thread is.
 class PassThroughDownloadTest : public DownloadTest {
  protected:
   PassThroughDownloadTest();
   ~PassThroughDownloadTest() override;
 
   void startUp() override;
-  void download() override { dispatch(kCommandDownload, 0); }
+  void download() override;
   void open() override;
   sim::SimulatedDrive& simulatedDrive() override { return drive; }
   void restart() override;
@@ -107,8 +114,6 @@ class PassThroughDownloadTest : public DownloadTest {
   std::vector<Chained> chained;
   int depth = 0;
   int deepest = 0;
-  std::uintptr_t topFrame = 0;  // stack address of the outermost level
-  std::uintptr_t lowestFrame = 0;
 };
 
 // ASPI: the drive at adapter 0, target 1; completions come from the simulated manager's own

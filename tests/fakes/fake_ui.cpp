@@ -33,7 +33,22 @@ void FakeUi::messageBox(WindowHandle owner, const char* text, const char* captio
   if (onMessageBox) onMessageBox(call);
 }
 
+bool FakeUi::ask(WindowHandle owner, const char* text, const char* caption, std::uint32_t style) {
+  char styleText[16];
+  std::snprintf(styleText, sizeof styleText, "0x%02X", style);
+  record("ask " + windowName(owner) + " [" + caption + "] " + text + " " + styleText);
+  return onAsk ? onAsk({owner, text, caption, style}) : false;
+}
+
 void FakeUi::beep() { record("beep"); }
+
+std::vector<std::string> FakeUi::boxLog() const {
+  std::vector<std::string> lines;
+  for (const std::string& line : log()) {
+    if (line.rfind("box ", 0) == 0) lines.push_back(line);
+  }
+  return lines;
+}
 
 void FakeUi::setItemText(WindowHandle dialog, int itemId, const char* text) {
   record("field " + windowName(dialog) + " " + std::to_string(itemId) + " = " + text);

@@ -29,6 +29,7 @@ class FakeUi : public UserInterface {
  public:
   void messageBox(WindowHandle owner, const char* text, const char* caption,
                   std::uint32_t style) override;
+  bool ask(WindowHandle owner, const char* text, const char* caption, std::uint32_t style) override;
   void beep() override;
   void setItemText(WindowHandle dialog, int itemId, const char* text) override;
   void setWindowText(WindowHandle window, const char* text) override;
@@ -50,6 +51,7 @@ class FakeUi : public UserInterface {
   // Every call, one line each.
   std::vector<std::string> log() const;
   std::vector<MessageBoxCall> messageBoxes() const;
+  std::vector<std::string> boxLog() const;    // the log's message box lines only
   std::map<int, std::string> fields() const;  // last text of each ControlPanel item
   void clear();
 
@@ -70,6 +72,8 @@ class FakeUi : public UserInterface {
   std::function<void(WindowHandle, std::uintptr_t, std::intptr_t)> onCommand;
   std::function<void(WindowHandle)> onTimerTick;
   std::function<void(const MessageBoxCall&)> onMessageBox;
+  // The answer to a Yes/No question (true: Yes); No when unset, as No is the default button.
+  std::function<bool(const MessageBoxCall&)> onAsk;
   int comboSelection = -1;
 
  private:

@@ -12,7 +12,8 @@ ObjectHandle FakeVolumes::open(const char* devicePath) {
 }
 
 bool FakeVolumes::passThrough(ObjectHandle volume, void* request, std::uint32_t size,
-                              std::uint32_t& bytesReturned) {
+                              std::uint32_t& bytesReturned, std::uint32_t& error) {
+  error = 6;  // ERROR_INVALID_HANDLE
   if (!open_.count(volume)) return false;
   auto& r = *static_cast<PassThroughRequest*>(request);
   requests.push_back(r);
@@ -20,6 +21,7 @@ bool FakeVolumes::passThrough(ObjectHandle volume, void* request, std::uint32_t 
   if (onRequest) onRequest(r);
   r.record.ScsiStatus = scsiStatus;
   bytesReturned = callSucceeds ? size : 0;
+  error = callSucceeds ? 0 : callError;
   return callSucceeds;
 }
 

@@ -16,11 +16,12 @@ class FakeVolumes : public VolumeDevices {
  public:
   ObjectHandle open(const char* devicePath) override;
   bool passThrough(ObjectHandle volume, void* request, std::uint32_t size,
-                   std::uint32_t& bytesReturned) override;
+                   std::uint32_t& bytesReturned, std::uint32_t& error) override;
   void close(ObjectHandle volume) override;
 
   bool openFails = false;
   bool callSucceeds = true;                            // DeviceIoControl's result
+  std::uint32_t callError = 1117;                      // its error when it fails
   std::uint8_t scsiStatus = 0;                         // written into ScsiStatus
   std::function<void(PassThroughRequest&)> onRequest;  // e.g. writes INQUIRY data
 

@@ -71,8 +71,9 @@ ObjectHandle QuietVolumes::open(const char* devicePath) {
 }
 
 bool QuietVolumes::passThrough(ObjectHandle volume, void* request, std::uint32_t size,
-                               std::uint32_t& bytesReturned) {
+                               std::uint32_t& bytesReturned, std::uint32_t& error) {
   bytesReturned = 0;
+  error = 1;
   auto& r = *static_cast<ScsiPassThroughDirect*>(request);
   if (volume != kQuietVolumeHandle || r.Cdb[0] != kDownloadOpcode) return false;
   const std::uint8_t block = r.Cdb[kDownloadBlockByte];
@@ -93,6 +94,7 @@ bool QuietVolumes::passThrough(ObjectHandle volume, void* request, std::uint32_t
   // After the final block the drive restarts on its new firmware and waits for block 0 again.
   expected = block == kFinalBlock ? 0 : static_cast<std::uint8_t>(block + 1);
   r.ScsiStatus = kScsiStatusGood;
+  error = 0;
   return true;
 }
 
@@ -105,6 +107,8 @@ void QuietDownload::prepare() {
   ports().files = &files;
   ports().volumes = &volumes;
   ports().system = &system;
+  ports().worker = &worker;
+  ports().session = &session;
   ui.boxes = ui.quits = 0;
   ui.lastBox = nullptr;
   ui.mainWindow = kQuietMainWindow;

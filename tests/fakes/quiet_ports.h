@@ -24,6 +24,7 @@ class QuietUi : public UserInterface {
     ++boxes;
     lastBox = text;
   }
+  bool ask(WindowHandle, const char*, const char*, std::uint32_t) override { return false; }
   void beep() override {}
   void setItemText(WindowHandle, int, const char*) override {}
   void setWindowText(WindowHandle, const char*) override {}
@@ -75,7 +76,7 @@ class QuietVolumes : public VolumeDevices {
  public:
   ObjectHandle open(const char* devicePath) override;
   bool passThrough(ObjectHandle volume, void* request, std::uint32_t size,
-                   std::uint32_t& bytesReturned) override;
+                   std::uint32_t& bytesReturned, std::uint32_t& error) override;
   void close(ObjectHandle) override { --openHandles; }
 
   bool checkCrc = true;  // off: the drive's own work leaves the program's alone to be timed
@@ -110,7 +111,22 @@ class QuietSystem : public System {
   int reboots = 0;
 };
 
-// The four ports and the state of a confirmed pass-through download to drive E:.
+// Each job at once, on the calling thread, nested as the whole chain then is.
+class QuietWorker : public Worker {
+ public:
+  bool start(void (*job)(void*), void* context) override {
+    job(context);
+    return true;
+  }
+};
+
+class QuietSession : public SessionGuard {
+ public:
+  void hold(WindowHandle, const char*) override {}
+  void release(WindowHandle) override {}
+};
+
+// The ports and the state of a confirmed pass-through download to drive E:.
 class QuietDownload {
  public:
   explicit QuietDownload(const std::vector<std::uint8_t>& image);
@@ -123,6 +139,8 @@ class QuietDownload {
   QuietFiles files;
   QuietVolumes volumes;
   QuietSystem system;
+  QuietWorker worker;
+  QuietSession session;
 };
 
 }  // namespace flindor::testing

@@ -145,7 +145,9 @@ TEST_F(AspiTransportTest, DownloadCompletingWithAnErrorStopsAtThatBlock) {
   appState.blockInFlight = 1;
   aspiDownloadCommand();
   aspi.complete(SS_ERR);
-  EXPECT_THAT(ui.log(), ElementsAre("box panel [WARNING] ERROR  !! 0x30"));
+  // The GUI thread learns of the stop first (it owns the timer and the session hold).
+  EXPECT_THAT(ui.log(),
+              ElementsAre("command main 17186 17186", "box panel [WARNING] ERROR  !! 0x30"));
   EXPECT_EQ(appState.nextBlock, 10);
   EXPECT_EQ(appState.blockInFlight, 0u);
   EXPECT_EQ(heap.live(), 0);
@@ -172,7 +174,8 @@ TEST_F(AspiTransportTest, ARequestThatCannotBeSentIsReportedAtOnceAndReleasesAll
     appState.nextBlock = 7;
     appState.blockInFlight = 1;
     aspiDownloadCommand();
-    EXPECT_THAT(ui.log(), ElementsAre("box panel [WARNING] ERROR  !! 0x30"));
+    EXPECT_THAT(ui.log(),
+                ElementsAre("command main 17186 17186", "box panel [WARNING] ERROR  !! 0x30"));
     EXPECT_EQ(appState.nextBlock, 7);
     EXPECT_EQ(appState.blockInFlight, 0u);
     EXPECT_EQ(heap.live(), 0);

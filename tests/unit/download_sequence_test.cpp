@@ -29,6 +29,7 @@ const std::string kCautionBox =
     "about 30 seconds.\n  It will be displayed next message of Upgrading Drive's F/W is finished "
     "0x30";
 const std::string kTimerStarted = "set timer panel 1 1000";
+const std::string kHandOff = "command main 17187 17187";  // the pass-through worker is done
 const std::vector<std::string> kCompletion = {
     "timer tick panel",  // the full bar, painted before the message
     "invalidate panel 35,131,341,148",
@@ -86,13 +87,27 @@ std::vector<std::string> withoutTimerStart(std::vector<std::string> log) {
   return log;
 }
 
+// The log without the pass-through worker's hand-offs, each of which must come right before a
+// chaining message or a stop's message.
+std::vector<std::string> withoutHandOffs(const std::vector<std::string>& log) {
+  std::vector<std::string> rest;
+  for (std::size_t i = 0; i < log.size(); ++i) {
+    if (log[i] != kHandOff) {
+      rest.push_back(log[i]);
+    } else {
+      EXPECT_TRUE(i + 1 < log.size() && log[i + 1] != kHandOff) << "a hand-off that led nowhere";
+    }
+  }
+  return rest;
+}
+
 void userCommands(const std::function<void(std::uintptr_t)>& give) {
   for (std::uintptr_t id : {kCommandDownload, kCommandExit, kCommandOpen, kCommandAbout}) give(id);
 }
 
-// ---- Pass-through: one chain of nested sends on the GUI thread ----
+// ---- Pass-through: each block on a worker, its outcome handed back to the GUI thread ----
 
-TEST_F(PassThroughDownloadTest, ACleanRunFlashesTheImageInOneChainSixtyFiveLevelsDeep) {
+TEST_F(PassThroughDownloadTest, ACleanRunFlashesTheImageOneHandOffAtATimeNeverNestingDeep) {
   ASSERT_NO_FATAL_FAILURE(startUp());
   int cautions = 0;
   std::size_t sentAtCaution = 0;
@@ -116,10 +131,11 @@ TEST_F(PassThroughDownloadTest, ACleanRunFlashesTheImageInOneChainSixtyFiveLevel
     EXPECT_EQ(sent.timeoutSeconds, block == 63 ? 200u : 2u) << block;
   }
   EXPECT_EQ(drive.flashed(), imageData());
-  EXPECT_THAT(ui.log(),
+  EXPECT_THAT(withoutHandOffs(ui.log()),
               ElementsAreArray(concat(std::vector<std::string>{"dialog 120 main"},
                                       chainCommands(1, 63), std::vector{kCautionBox, kTimerStarted},
                                       chainCommands(64, 64), kCompletion)));
+  EXPECT_EQ(worker.started, 64);
   EXPECT_EQ(cautions, 1);
   EXPECT_EQ(sentAtCaution, 63u) << "the caution comes before the final block is sent";
   EXPECT_EQ(finalBusyAtCaution, 0u);
@@ -129,11 +145,10 @@ TEST_F(PassThroughDownloadTest, ACleanRunFlashesTheImageInOneChainSixtyFiveLevel
   EXPECT_THAT(system.log(), ElementsAreArray(kRebootRequested));
   EXPECT_EQ(volumes.openHandles(), 0);
 
-  // The user's command and the 64 chaining messages, each inside the one before. On the target
-  // the GUI thread has 1 MB of stack; a quarter of it bounds everything measured here, the
-  // recording fakes and the sanitizers' red zones included.
-  EXPECT_EQ(deepest, 65);
-  EXPECT_LT(topFrame - lowestFrame, 256u * 1024) << (topFrame - lowestFrame) / 64 << " per level";
+  // Each block starts afresh from the GUI thread's loop: the worker's hand-off, the chaining
+  // message inside it, and the user's commands given in the caution box's loop inside that.
+  // Wine stops calling window procedures past 64 nested calls.
+  EXPECT_EQ(deepest, 3);
 }
 
 TEST_F(PassThroughDownloadTest, NothingIsSentWithoutAnImageADriveAndAYes) {
@@ -142,13 +157,14 @@ TEST_F(PassThroughDownloadTest, NothingIsSentWithoutAnImageADriveAndAYes) {
   appState.imageOpen = 1;
   std::strcpy(appState.imagePath, kImagePath);
   download();  // an image but no drive: nothing at all
-  EXPECT_THAT(ui.log(), ElementsAre("beep", "box main [WARNING] FLASH FILE NOT OPEN!! 0x10"));
+  EXPECT_THAT(withoutHandOffs(ui.log()),
+              ElementsAre("beep", "box main [WARNING] FLASH FILE NOT OPEN!! 0x10"));
 
   ASSERT_NO_FATAL_FAILURE(startUp());
   answerConfirm(kCancelCommand);
   download();
   download();
-  EXPECT_THAT(ui.log(), ElementsAre("dialog 120 main", "dialog 120 main"));
+  EXPECT_THAT(withoutHandOffs(ui.log()), ElementsAre("dialog 120 main", "dialog 120 main"));
   EXPECT_EQ(appState.downloadConfirmed, 0u);
   EXPECT_THAT(downloadLines(), IsEmpty());
 
@@ -166,7 +182,7 @@ TEST_F(PassThroughDownloadTest,
   drive.planFault(63, sim::FaultKind::DropOff);     // it programs its flash, then leaves the bus
   download();
   EXPECT_THAT(
-      ui.log(),
+      withoutHandOffs(ui.log()),
       ElementsAreArray(
           concat(std::vector<std::string>{"dialog 120 main"}, chainCommands(1, 10),
                  std::vector<std::string>{"box none [Info]  Download File Write Error : 10 0x30",
@@ -179,7 +195,7 @@ TEST_F(PassThroughDownloadTest,
   dispatch(kCommandExit, 0);
   dispatch(kCommandOpen, 0);
   dispatch(kCommandAbout, 0);
-  EXPECT_THAT(ui.log(), IsEmpty());
+  EXPECT_THAT(withoutHandOffs(ui.log()), IsEmpty());
 
   chained.clear();
   download();  // block 10 again, without asking, and on to the end
@@ -189,9 +205,10 @@ TEST_F(PassThroughDownloadTest,
   EXPECT_THAT(lines[11], HasSubstr("block=10 len=2052 crc=ok -> GOOD"));
   EXPECT_THAT(lines.back(), HasSubstr("block=63 len=2056 crc=ok -> GOOD, then no response"));
   EXPECT_EQ(drive.flashed(), imageData());
-  EXPECT_THAT(ui.log(), ElementsAreArray(concat(chainCommands(11, 63),
-                                                std::vector{kCautionBox, kTimerStarted},
-                                                chainCommands(64, 64), kCompletion)));
+  EXPECT_THAT(
+      withoutHandOffs(ui.log()),
+      ElementsAreArray(concat(chainCommands(11, 63), std::vector{kCautionBox, kTimerStarted},
+                              chainCommands(64, 64), kCompletion)));
   EXPECT_EQ(chained, chainOf(11, 64));
   EXPECT_THAT(system.log(), ElementsAreArray(kRebootRequested));
 }
@@ -204,7 +221,7 @@ TEST_F(PassThroughDownloadTest, AnImageUnreadableForTheFinalBlockStopsThereBefor
     route(window, id, lParam);
   };
   download();
-  EXPECT_THAT(ui.log(),
+  EXPECT_THAT(withoutHandOffs(ui.log()),
               ElementsAreArray(
                   concat(std::vector<std::string>{"dialog 120 main"}, chainCommands(1, 63),
                          std::vector<std::string>{"box panel [WARNING] FAIL TO OPEN FILE 0x30"})));
@@ -217,8 +234,9 @@ TEST_F(PassThroughDownloadTest, AnImageUnreadableForTheFinalBlockStopsThereBefor
   files.unlock(kImagePath);
   ui.clear();
   download();
-  EXPECT_THAT(ui.log(), ElementsAreArray(concat(std::vector{kCautionBox, kTimerStarted},
-                                                chainCommands(64, 64), kCompletion)));
+  EXPECT_THAT(withoutHandOffs(ui.log()),
+              ElementsAreArray(concat(std::vector{kCautionBox, kTimerStarted},
+                                      chainCommands(64, 64), kCompletion)));
   EXPECT_EQ(downloadLines(), cleanTranscript("volume E:"));
   EXPECT_EQ(drive.flashed(), imageData());
 }
@@ -261,7 +279,8 @@ TEST_F(AspiDownloadTest, AFailedBlockStopsTheRunUntilTheNextDownloadAndAFailedFi
   download();
   EXPECT_THAT(ui.log(), ElementsAreArray(concat(
                             std::vector<std::string>{"dialog 120 main"}, chainCommands(1, 10),
-                            std::vector<std::string>{"box panel [WARNING] ERROR  !! 0x30"})));
+                            std::vector<std::string>{"command main 17186 17186",
+                                                     "box panel [WARNING] ERROR  !! 0x30"})));
   EXPECT_EQ(appState.nextBlock, 10);
   EXPECT_EQ(appState.blockInFlight, 0u);
 
@@ -326,6 +345,7 @@ TEST_F(FinishDownloadTest, FillsTheBarTellsTheUserThenAsksForTheRebootUntilOneIs
     ui.onMessageBox = [&](const MessageBoxCall&) { systemCallsAtMessage = system.log().size(); };
     ui.clear();
     appState.progressStep = c.stepBefore;
+    appState.completionStarted = 0;  // each case is a run of its own
 
     mainWindowCommand(kCommandDownload, 64);
 

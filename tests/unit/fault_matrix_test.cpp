@@ -77,6 +77,7 @@ const std::string kCautionBox =
     "about 30 seconds.\n  It will be displayed next message of Upgrading Drive's F/W is finished "
     "0x30";
 const std::string kTimerStarted = "set timer panel 1 1000";
+const std::string kHandOff = "command main 17187 17187";
 const std::string kCompletionBox =
     "box main [SUCCESS] \n\n    !!! UPDATE COMPLETE !!!\n\n!!! THIS WILL REBOOT YOUR PC !!!       "
     "0x40";
@@ -86,7 +87,7 @@ Expected expectedFor(Fault fault, int block) {
   const std::string writeFailed = "box none [WARNING] FAIL TO Write Download FILE 0x30";
   const std::vector<std::string> aspiStop =
       final ? std::vector<std::string>{"command main 17186 17186", "kill timer panel 1"}
-            : std::vector<std::string>{};
+            : std::vector<std::string>{"command main 17186 17186"};
   auto with = [](std::vector<std::string> a, const std::vector<std::string>& b) {
     a.insert(a.end(), b.begin(), b.end());
     return a;
@@ -195,7 +196,8 @@ class FaultRun {
   }
   // What the user interface showed after the last chaining message, or after the
   // ConfirmDialog; the progress timer's start is left out, as on the ASPI back end it races
-  // with the completion (whether it runs is asked separately).
+  // with the completion (whether it runs is asked separately), and so are the pass-through
+  // worker's hand-offs.
   // From the start instead with `onlyAfterChain` false.
   std::vector<std::string> linesAfterChain(bool onlyAfterChain = true) const {
     const auto log = ui_.log();
@@ -205,7 +207,7 @@ class FaultRun {
     }
     std::vector<std::string> tail;
     for (std::size_t i = from; i < log.size(); ++i) {
-      if (log[i] != kTimerStarted) tail.push_back(log[i]);
+      if (log[i] != kTimerStarted && log[i] != kHandOff) tail.push_back(log[i]);
     }
     return tail;
   }

@@ -35,7 +35,10 @@ class PassThroughSimTest : public CoreTest {
   int sendFrom(int first) {
     for (int block = first; block < kBlockCount; ++block) {
       appState.nextBlock = static_cast<std::uint8_t>(block);
-      if (!loadBlock() || passThroughDownloadCommand(0, appState.nextBlock) != 1) return block;
+      if (!loadBlock() ||
+          passThroughBlock(0, appState.nextBlock).failure != PassThroughFailure::None) {
+        return block;
+      }
     }
     return kBlockCount;
   }
@@ -59,7 +62,7 @@ TEST_F(PassThroughSimTest, InquiryThenACleanRunFlashTheImageIntoTheOutputFile) {
   EXPECT_EQ(bus.transcript().front(), "volume E: INQUIRY alloc=96 len=2048 -> GOOD");
   EXPECT_EQ(bus.transcript().back(), "volume E: DOWNLOAD block=63 len=2056 crc=ok -> GOOD");
   EXPECT_EQ(volumes.openHandles(), 0);
-  EXPECT_THAT(ui.log(), IsEmpty());
+  EXPECT_THAT(ui.boxLog(), IsEmpty());
 }
 
 TEST_F(PassThroughSimTest, EachFaultStopsTheRunWithItsMessageAndTheBlockCanBeSentAgain) {
@@ -72,9 +75,9 @@ TEST_F(PassThroughSimTest, EachFaultStopsTheRunWithItsMessageAndTheBlockCanBeSen
   EXPECT_EQ(sendFrom(5), 7);
   EXPECT_EQ(sendFrom(7), 64);
   EXPECT_EQ(drive.flashed(), imageData());
-  EXPECT_THAT(ui.log(), ElementsAre("box none [Info] DoRoroDor CreateHandle ERROR : \\\\.\\E:" +
-                                        std::string(14 + 1, ' ') + " 0x30",
-                                    "box none [Info]  Download File Write Error : 5 0x30"));
+  EXPECT_THAT(ui.boxLog(), ElementsAre("box none [Info] DoRoroDor CreateHandle ERROR : \\\\.\\E:" +
+                                           std::string(14 + 1, ' ') + " 0x30",
+                                       "box none [Info]  Download File Write Error : 5 0x30"));
   EXPECT_EQ(volumes.openHandles(), 0);
 }
 
@@ -89,7 +92,7 @@ TEST_F(PassThroughSimTest, TheFinalBlockWaitsOutTheProgrammingAndADriveThatLeave
   EXPECT_EQ(sendFrom(0), 63);
   EXPECT_EQ(drive.programmings(), 2) << "programmed, then gone";
   EXPECT_EQ(passThroughInquiry(0), 0);
-  EXPECT_THAT(ui.log(), IsEmpty());
+  EXPECT_THAT(ui.boxLog(), IsEmpty());
 }
 
 }  // namespace

@@ -14,6 +14,7 @@ using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
 const std::string kBlanks(14, ' ');
+constexpr PassThroughFailure kNone = PassThroughFailure::None;
 
 std::vector<std::uint8_t> cdbOf(const PassThroughRequest& r) {
   return {r.record.Cdb, r.record.Cdb + 16};
@@ -67,7 +68,7 @@ TEST_F(PassThroughTransportTest, DownloadRequestsCarryTheBlockWithItsLengthAndTi
     std::uint32_t length, timeout;
   };
   for (const Case c : {Case{0, 2052, 2}, Case{62, 2052, 2}, Case{63, 2056, 200}}) {
-    EXPECT_EQ(passThroughDownloadCommand(0, c.block), 1);
+    EXPECT_EQ(passThroughBlock(0, c.block).failure, kNone);
     const PassThroughRequest& r = volumes.requests.back();
     expectCommonFields(r);
     EXPECT_EQ(r.record.DataIn, 0);
@@ -78,7 +79,8 @@ TEST_F(PassThroughTransportTest, DownloadRequestsCarryTheBlockWithItsLengthAndTi
   }
   EXPECT_EQ(volumes.openedPaths, std::vector<std::string>(3, "\\\\.\\D:" + kBlanks));
   EXPECT_EQ(volumes.openHandles(), 0);
-  EXPECT_THAT(ui.log(), IsEmpty());
+  EXPECT_THAT(ui.boxLog(), IsEmpty());
+  EXPECT_EQ(worker.started, 3) << "each off the GUI thread";
 }
 
 TEST_F(PassThroughTransportTest, AVolumeThatCannotBeOpenedIsSilentForInquiryAndNamedForDownload) {
@@ -86,9 +88,9 @@ TEST_F(PassThroughTransportTest, AVolumeThatCannotBeOpenedIsSilentForInquiryAndN
   EXPECT_EQ(passThroughInquiry(1), 0);
   EXPECT_THAT(ui.log(), IsEmpty());
 
-  EXPECT_EQ(passThroughDownloadCommand(1, 9), 0);
+  EXPECT_EQ(passThroughBlock(1, 9).failure, PassThroughFailure::VolumeNotOpened);
   const std::string text = "DoRoroDor CreateHandle ERROR : \\\\.\\E:" + kBlanks + " ";
-  EXPECT_THAT(ui.log(), ElementsAre("box none [Info] " + text + " 0x30"));
+  EXPECT_THAT(ui.boxLog(), ElementsAre("box none [Info] " + text + " 0x30"));
   EXPECT_EQ(appState.messageText, text);
   EXPECT_TRUE(volumes.requests.empty());
 }
@@ -98,28 +100,34 @@ TEST_F(PassThroughTransportTest, AnErrorStatusFailsSilentlyWhateverTheCallReturn
   for (bool callSucceeds : {true, false}) {
     volumes.callSucceeds = callSucceeds;
     EXPECT_EQ(passThroughInquiry(0), 0);
-    EXPECT_EQ(passThroughDownloadCommand(0, 5), 0);
-    EXPECT_EQ(passThroughDownloadCommand(0, 63), 0);
+    EXPECT_EQ(passThroughBlock(0, 5).failure, PassThroughFailure::DriveRefused);
+    EXPECT_EQ(passThroughBlock(0, 63).failure, PassThroughFailure::DriveRefused);
   }
-  EXPECT_THAT(ui.log(), IsEmpty());
+  EXPECT_THAT(ui.boxLog(), IsEmpty());
   EXPECT_EQ(volumes.openHandles(), 0);
 }
 
 TEST_F(PassThroughTransportTest, AFailedCallIsReportedOnlyForBlocksBeforeTheFinalOne) {
   volumes.callSucceeds = false;
+  volumes.callError = 87;
   EXPECT_EQ(passThroughInquiry(0), 0);
-  EXPECT_EQ(passThroughDownloadCommand(0, 63), 0);
-  EXPECT_THAT(ui.log(), IsEmpty());
+  const PassThroughOutcome final = passThroughBlock(0, 63);
+  EXPECT_EQ(final.failure, PassThroughFailure::CallFailed);
+  EXPECT_EQ(final.error, 87u) << "the system's reason goes to the download";
+  EXPECT_THAT(ui.boxLog(), IsEmpty());
 
-  EXPECT_EQ(passThroughDownloadCommand(0, 5), 0);
-  EXPECT_THAT(ui.log(), ElementsAre("box none [Info]  Download File Write Error : 5 0x30"));
+  EXPECT_EQ(passThroughBlock(0, 5).failure, PassThroughFailure::CallFailed);
+  EXPECT_THAT(ui.boxLog(), ElementsAre("box none [Info]  Download File Write Error : 5 0x30"));
   EXPECT_STREQ(appState.messageText, " Download File Write Error : 5");
   EXPECT_EQ(volumes.openHandles(), 0);
 }
 
 TEST_F(PassThroughTransportTest, AnEntryIndexOutsideTheTableOpensNothing) {
   EXPECT_EQ(passThroughInquiry(kDriveTableSize), 0);
-  EXPECT_EQ(passThroughDownloadCommand(200, 0), 0);
+  EXPECT_EQ(passThroughBlock(200, 0).failure, PassThroughFailure::VolumeNotOpened);
+  EXPECT_THAT(volumes.openedPaths, IsEmpty());
+  worker.startFails = true;  // no thread for the command: nothing reaches the drive
+  EXPECT_EQ(passThroughBlock(0, 0).failure, PassThroughFailure::NotStarted);
   EXPECT_THAT(volumes.openedPaths, IsEmpty());
 }
 

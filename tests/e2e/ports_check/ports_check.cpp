@@ -16,8 +16,10 @@
 #include "app/win32_aspi_manager.h"
 #include "app/win32_file_system.h"
 #include "app/win32_heap.h"
+#include "app/win32_session_guard.h"
 #include "app/win32_system.h"
 #include "app/win32_volume_devices.h"
+#include "app/win32_worker.h"
 #include "state/app_state.h"
 
 namespace {
@@ -133,8 +135,10 @@ void checkVolumes() {
   check(volume != kInvalidHandle, "volumes: C: opens for read and write, shared");
   unsigned char request[80] = {};
   std::uint32_t returned = 99;
-  check(!volumes.passThrough(volume, request, sizeof request, returned) && returned == 0,
+  std::uint32_t error = 0;
+  check(!volumes.passThrough(volume, request, sizeof request, returned, error) && returned == 0,
         "volumes: Wine refuses SCSI pass-through on it");
+  check(error == ERROR_NOT_SUPPORTED, "volumes: with the system's reason, error 50");
   volumes.close(volume);
   check(volumes.open("\\\\.\\Q:              ") == kInvalidHandle,
         "volumes: an unmapped letter does not open");
@@ -237,6 +241,28 @@ void checkLocalAspiManager() {
 
 }  // namespace
 
+// The job runs on a thread of its own and the caller goes on at once; the session guard holds
+// and lets go whether or not this Windows has the facilities.
+void checkWorkerAndSession() {
+  static HANDLE done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  static DWORD caller = GetCurrentThreadId();
+  static DWORD ranOn = 0;
+  Win32Worker worker;
+  check(worker.start(
+            [](void*) {
+              ranOn = GetCurrentThreadId();
+              SetEvent(done);
+            },
+            nullptr),
+        "worker: a thread starts");
+  check(WaitForSingleObject(done, 5000) == WAIT_OBJECT_0 && ranOn != caller,
+        "worker: the job ran on another thread");
+  Win32SessionGuard session;
+  session.hold(nullptr, "Updating the drive's firmware. Do not switch off.");
+  session.release(nullptr);
+  check(true, "session guard: hold and release");
+}
+
 int main(int argc, char** argv) {
   checkFiles();
   checkRegistry();
@@ -246,6 +272,7 @@ int main(int argc, char** argv) {
   checkAspi();
   checkAspiLibrary();
   checkGdiObjects();
+  checkWorkerAndSession();
   if (argc > 1 && std::strcmp(argv[1], "--local-wnaspi32") == 0) checkLocalAspiManager();
   std::printf("%d failed\n", failures);
   return failures == 0 ? 0 : 1;

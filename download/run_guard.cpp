@@ -1,0 +1,35 @@
+#include "download/run_guard.h"
+
+#include "download/download_messages.h"
+#include "state/app_state.h"
+
+namespace flindor {
+
+void holdSession() {
+  AppState& s = appState;
+  if (s.downloadActive != 0) return;
+  s.downloadActive = 1;
+  ports().session->hold(s.mainWindow, download_text::kHoldReason);
+}
+
+void releaseSession() {
+  AppState& s = appState;
+  if (s.downloadActive == 0) return;
+  s.downloadActive = 0;
+  ports().session->release(s.mainWindow);
+}
+
+bool mainWindowMayClose() {
+  AppState& s = appState;
+  if (s.blockOutstanding != 0 &&
+      !ports().ui->ask(s.mainWindow, download_text::kCloseQuestion, download_text::kWarning,
+                       kIconWarning | kButtonsYesNo | kDefaultButton2)) {
+    return false;
+  }
+  s.closing = 1;
+  return true;
+}
+
+bool systemMayStop() { return appState.downloadActive == 0; }
+
+}  // namespace flindor
