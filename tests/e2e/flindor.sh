@@ -93,6 +93,15 @@ flindor_confirm_download() {
 }
 
 # Waits for the completion message; it stays open (e2e_answer_box takes it).
+# The close box while a block is out or the drive programs: the question, answered $1 (Yes|No).
+flindor_close_while_programming() {
+  e2e_close FLINDOR
+  e2e_expect_box WARNING \
+    'The drive is being updated.\n\nClosing FLINDOR now may leave the drive unusable.\n\nClose anyway?' \
+    --owner FLINDOR --buttons '&Yes|&No'
+  e2e_answer_box "$1"
+}
+
 flindor_expect_completion() {
   e2e_expect_box SUCCESS '\n\n    !!! UPDATE COMPLETE !!!\n\n!!! THIS WILL REBOOT YOUR PC !!!      ' \
     --owner FLINDOR

@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # The whole update on the ASPI platform: open an image, Download from the toolbar, Yes in the
 # confirmation dialog; while the drive programs its flash the progress bar fills step by step,
-# and Exit, Open, About and Download change nothing; the completion message over a full bar, the
-# reboot request and the end. The drive got the 64 blocks once each, in order, and flashed the
+# and Exit, Open, About and Download change nothing, the session may not end and closing asks
+# first (No keeps the window); the completion message over a full bar, the reboot request and the
+# end. The drive got the 64 blocks once each, in order, and flashed the
 # image's data.
 source "$(dirname "$0")/flindor.sh"
 e2e_begin
 flindor_install aspi <<CONF
-programming-delay-ms 12000
+programming-delay-ms 16000
 $(flindor_zib_drive)
 CONF
 image=$(flindor_image NEW.BIN DA13X)
@@ -50,6 +51,13 @@ e2e_expect_text FLINDOR 1002 NEW.BIN
 e2e_expect_only_windows FLINDOR
 sleep 1
 e2e_expect_only_windows FLINDOR
+e2e_expect_running
+
+# While the drive programs, neither a shutdown nor a suspend is agreed to, and the close box asks.
+e2e_query_session_end FLINDOR
+[[ $E2E_END_SESSION == 0 && $E2E_SUSPEND == 0x424D5144 ]] ||
+  e2e_fail "the session may end while the drive programs: $E2E_END_SESSION, $E2E_SUSPEND"
+flindor_close_while_programming No
 e2e_expect_running
 
 flindor_expect_completion

@@ -278,6 +278,20 @@ int clientOrigin(const Invocation& call) {
   return kDone;
 }
 
+// Asks the window as Windows asks every top-level window before it shuts down or logs off, and
+// as it asks before a suspend; prints both answers.
+int querySessionEnd(const Invocation& call) {
+  if (call.args.size() != 1) return kUsage;
+  HWND window = targetWindow(call);
+  if (window == nullptr) return kFailed;
+  const auto endSession = sendWithTimeout(window, WM_QUERYENDSESSION, 0, 0);
+  const auto suspend = sendWithTimeout(window, WM_POWERBROADCAST, PBT_APMQUERYSUSPEND, 0);
+  if (!endSession || !suspend) return fail("the window did not answer");
+  std::printf("end-session=%ld\nsuspend=0x%lX\n", static_cast<long>(*endSession),
+              static_cast<unsigned long>(*suspend));
+  return kDone;
+}
+
 int closeWindow(const Invocation& call) {
   if (call.args.size() != 1) return kUsage;
   HWND window = targetWindow(call);

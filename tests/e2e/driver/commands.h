@@ -29,5 +29,6 @@ int fileDialog(const Invocation&);
 int listWindows(const Invocation&);
 int clientOrigin(const Invocation&);
 int closeWindow(const Invocation&);
+int querySessionEnd(const Invocation&);
 
 }  // namespace e2e
