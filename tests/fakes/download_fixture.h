@@ -73,6 +73,7 @@ class DownloadTest : public CoreTest {
   std::vector<std::string> downloadLines() const;
 
  public:
+  std::vector<std::uint8_t> image = patternedImage("DA13");
   std::vector<std::uint8_t> imageData() const { return {image.begin() + 4, image.end()}; }
 
   // The same steps on either back end, for tests that run over both.
@@ -85,7 +86,6 @@ class DownloadTest : public CoreTest {
   virtual void restart();
 
  protected:
-  std::vector<std::uint8_t> image = patternedImage("DA13");
   FakeSystem system;
   sim::SimulatedBus bus;
 };

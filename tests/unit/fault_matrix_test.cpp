@@ -25,11 +25,13 @@ enum class Fault {
   ImageOpenFails,  // the image cannot be opened when the block is framed
   ImageReadFails,
   ImageReadShort,
+  FileChanged,  // edited after the image was frozen; still changed when the run is resumed
   AspiNotAccepted,
   AspiError,    // SS_ERR, after the drive took the block
   AspiAborted,  // SS_ABORTED, before the drive saw it
   VolumeOpenFails,
-  IoctlFails,  // the drive took the block, the call still failed
+  IoctlFails,    // the drive took the block, the call still failed
+  IoctlRefused,  // the storage stack refused the request; the drive never saw it
   CheckCondition,
 };
 
@@ -42,28 +44,38 @@ constexpr FaultInfo kFaults[] = {
     {"ImageOpenFails", {}},
     {"ImageReadFails", {}},
     {"ImageReadShort", {}},
+    {"FileChanged", {}},
     {"AspiNotAccepted", sim::FaultKind::NotAccepted},
     {"AspiError", sim::FaultKind::AspiError},
     {"AspiAborted", sim::FaultKind::AspiAborted},
     {"VolumeOpenFails", sim::FaultKind::OpenFails},
     {"IoctlFails", sim::FaultKind::IoctlFails},
+    {"IoctlRefused", sim::FaultKind::IoctlRefused},
     {"CheckCondition", sim::FaultKind::CheckCondition},
 };
 const FaultInfo& infoOf(Fault fault) { return kFaults[static_cast<int>(fault)]; }
 const char* nameOf(Fault fault) { return infoOf(fault).name; }
 void PrintTo(Fault fault, std::ostream* out) { *out << nameOf(fault); }
 
+// The faults of the random runs, which resume by Download (or Open) alone.
 const std::vector<Fault>& faultsOf(Backend backend) {
-  static const std::vector<Fault> kPassThrough = {Fault::ImageOpenFails, Fault::ImageReadFails,
-                                                  Fault::ImageReadShort, Fault::VolumeOpenFails,
-                                                  Fault::IoctlFails,     Fault::CheckCondition};
+  static const std::vector<Fault> kPassThrough = {
+      Fault::ImageOpenFails, Fault::ImageReadFails, Fault::ImageReadShort, Fault::VolumeOpenFails,
+      Fault::IoctlFails,     Fault::IoctlRefused,   Fault::CheckCondition};
   static const std::vector<Fault> kAspi = {Fault::ImageOpenFails, Fault::ImageReadFails,
                                            Fault::ImageReadShort, Fault::AspiNotAccepted,
                                            Fault::AspiError,      Fault::AspiAborted};
   return backend == Backend::Aspi ? kAspi : kPassThrough;
 }
 
-enum class Resume { Download, OpenAndDownload, Completed, Never };
+// The matrix's: those, and a file changed under the run, which takes its original back.
+std::vector<Fault> matrixFaultsOf(Backend backend) {
+  std::vector<Fault> faults = faultsOf(backend);
+  faults.push_back(Fault::FileChanged);
+  return faults;
+}
+
+enum class Resume { Download, OpenAndDownload, RestoreAndDownload, Completed, Never };
 
 // What the program must do with one fault at one block.
 struct Expected {
@@ -104,6 +116,8 @@ Expected expectedFor(Fault fault, int block) {
     case Fault::ImageReadFails:
     case Fault::ImageReadShort:
       return {{"box panel [WARNING] FAIL TO READ FILE 0x30"}, false, Resume::Download};
+    case Fault::FileChanged:
+      return {{"box panel [WARNING] FAIL TO READ FILE 0x30"}, false, Resume::RestoreAndDownload};
     case Fault::AspiNotAccepted:
       return {with(aspiStop, {"box panel [WARNING] ERROR  !! 0x30"}), false, Resume::Download};
     case Fault::AspiError:
@@ -120,6 +134,13 @@ Expected expectedFor(Fault fault, int block) {
                     : std::vector<std::string>{openFailed, writeFailed},
               false, Resume::Download};
     }
+    case Fault::IoctlRefused:
+      // Refused before the drive saw it: on the final block too, a failure to resume from.
+      if (final) return {{kCautionBox, "kill timer panel 1", writeFailed}, false, Resume::Download};
+      return {{"box none [Info]  Download File Write Error : " + std::to_string(block) + " 0x30",
+               writeFailed},
+              false,
+              Resume::Download};
     case Fault::IoctlFails:
       if (final) return {{kCautionBox}, true, Resume::Completed};
       return {{"box none [Info]  Download File Write Error : " + std::to_string(block) + " 0x30",
@@ -132,6 +153,12 @@ Expected expectedFor(Fault fault, int block) {
               true, Resume::Download};
   }
   return {};
+}
+
+// The same model and size, every data byte different.
+std::vector<std::uint8_t> changedImage(std::vector<std::uint8_t> image) {
+  for (std::size_t i = kImageHeaderBytes; i < image.size(); ++i) image[i] ^= 0xA5;
+  return image;
 }
 
 // Runs one back end's whole downloads under planned faults and reads what came of them.
@@ -154,10 +181,17 @@ class FaultRun {
         pendingImageFaults_.push_back({fault, block});
       }
     }
-    // Image faults fire at the framing of their block: the open, or the read at its offset.
+    // Image faults fire at the framing of their block: the open, or the read at its offset. A
+    // changed file is another file of the model from the read of its block on.
     files_.inject = [this](bool isOpen, std::uint64_t position) {
       for (auto it = pendingImageFaults_.begin(); it != pendingImageFaults_.end(); ++it) {
         const auto [fault, block] = *it;
+        if (fault == Fault::FileChanged) {
+          if (isOpen || position != blockFileOffset(static_cast<std::uint8_t>(block))) continue;
+          pendingImageFaults_.erase(it);
+          files_.add(kImagePath, changedImage(test_.image));
+          return FakeFiles::Injected::None;
+        }
         const bool hit = isOpen ? fault == Fault::ImageOpenFails && appState.nextBlock == block
                                 : fault != Fault::ImageOpenFails &&
                                       position == blockFileOffset(static_cast<std::uint8_t>(block));
@@ -211,6 +245,8 @@ class FaultRun {
     }
     return tail;
   }
+
+  void restoreImage() { files_.add(kImagePath, test_.image); }
 
   // One more try by the user, as the program's state allows it.
   void resume() {
@@ -271,6 +307,14 @@ void checkOneFault(FaultRun& run, DownloadTest& test, FakeSystem& system, Fault 
   EXPECT_EQ(run.completionBoxes(), 0);
   EXPECT_THAT(system.log(), IsEmpty()) << "no reboot after a failure";
 
+  if (want.resume == Resume::RestoreAndDownload) {
+    run.resume();  // the changed file again: refused the same way, nothing of it sent
+    std::vector<std::string> twice = want.lines;
+    twice.insert(twice.end(), want.lines.begin(), want.lines.end());
+    EXPECT_THAT(run.linesAfterChain(), ElementsAreArray(twice));
+    EXPECT_EQ(run.blocksAnswered(), sentBefore);
+    run.restoreImage();
+  }
   run.resume();
   if (want.resume == Resume::Never) {
     EXPECT_EQ(run.blocksAnswered(), sentBefore) << "a final block that may be programming";
@@ -363,8 +407,8 @@ TEST_P(AspiFaults, AtEveryBlock) {
 auto faultName = [](const ::testing::TestParamInfo<Fault>& info) { return nameOf(info.param); };
 
 INSTANTIATE_TEST_SUITE_P(Matrix, PassThroughFaults,
-                         ::testing::ValuesIn(faultsOf(Backend::PassThrough)), faultName);
-INSTANTIATE_TEST_SUITE_P(Matrix, AspiFaults, ::testing::ValuesIn(faultsOf(Backend::Aspi)),
+                         ::testing::ValuesIn(matrixFaultsOf(Backend::PassThrough)), faultName);
+INSTANTIATE_TEST_SUITE_P(Matrix, AspiFaults, ::testing::ValuesIn(matrixFaultsOf(Backend::Aspi)),
                          faultName);
 
 // Fewer runs where a sanitizer makes each one many times slower.
