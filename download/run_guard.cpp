@@ -19,9 +19,11 @@ void releaseSession() {
   ports().session->release(s.mainWindow);
 }
 
+bool closeAsksFirst() { return appState.blockOutstanding != 0; }
+
 bool mainWindowMayClose() {
   AppState& s = appState;
-  if (s.blockOutstanding != 0 &&
+  if (closeAsksFirst() &&
       !ports().ui->ask(s.mainWindow, download_text::kCloseQuestion, download_text::kWarning,
                        kIconWarning | kButtonsYesNo | kDefaultButton2)) {
     return false;

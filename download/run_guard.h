@@ -10,6 +10,8 @@ void holdSession();
 // The run has completed or stopped: the session may end again.
 void releaseSession();
 
+// Whether closing now must ask first: a block is out, or the drive programs its flash.
+bool closeAsksFirst();
 // WM_CLOSE (the close box, Alt+F4). False when the window must stay open; otherwise closing has
 // begun, and nothing more will be sent to the drive.
 bool mainWindowMayClose();

@@ -18,6 +18,7 @@ bool TappedVolumes::passThrough(ObjectHandle volume, void* request, std::uint32_
   if (r.Cdb[0] == kDownloadOpcode) {
     downloads.push_back({r.Cdb[kDownloadBlockByte], r.DataTransferLength, r.TimeOutValue});
   }
+  if (beforeDrive) beforeDrive(r);
   if (refuse) {
     if (const std::uint32_t code = refuse(r)) {
       error = code;
@@ -54,6 +55,8 @@ void DownloadTest::restart() {
   system.clearLog();
   simulatedDrive().reset();
   answerConfirm(kOkCommand);
+  ui.onMessageBox = nullptr;
+  ui.onAsk = nullptr;
 }
 
 // ---- Pass-through ----
@@ -83,10 +86,19 @@ void PassThroughDownloadTest::download() {
   worker.runPending();
 }
 
+// The worker's job runs on the test's thread while the GUI thread is back in its loop.
+void PassThroughDownloadTest::whileDriveHas(int block, std::function<void()> probe) {
+  tapped.beforeDrive = [block, probe](const ScsiPassThroughDirect& r) {
+    if (r.Cdb[0] == kDownloadOpcode && r.Cdb[kDownloadBlockByte] == block) probe();
+  };
+}
+
 void PassThroughDownloadTest::restart() {
   DownloadTest::restart();
   appState.platformKind = 1;
   chained.clear();
+  tapped.beforeDrive = nullptr;
+  tapped.refuse = nullptr;
 }
 
 void PassThroughDownloadTest::open() {
@@ -124,8 +136,15 @@ AspiDownloadTest::~AspiDownloadTest() {
   if (HasFailure()) std::cout << "Transcript:\n" << aspi.transcript();
 }
 
+void AspiDownloadTest::whileDriveHas(int block, std::function<void()> probe) {
+  aspi.beforePost = [this, block, probe](const SrbExecScsiCmd& request) {
+    if (request.CDBByte[0] == kDownloadOpcode && request.CDBByte[2] == block) gui.send(probe);
+  };
+}
+
 void AspiDownloadTest::restart() {
   waitUntilQuiet(gui, aspi);
+  aspi.beforePost = nullptr;
   DownloadTest::restart();
   appState.adapterCount = 1;
   gui.send([this] { chained.clear(); });
@@ -155,6 +174,10 @@ void AspiDownloadTest::download() {
 
 void AspiDownloadTest::userCommand(std::uintptr_t wParam) {
   gui.send([wParam] { mainWindowCommand(wParam, 0); });
+}
+
+void AspiDownloadTest::userCommandLater(std::uintptr_t wParam) {
+  gui.post([wParam] { mainWindowCommand(wParam, 0); });
 }
 
 }  // namespace flindor::testing

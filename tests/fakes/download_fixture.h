@@ -55,6 +55,7 @@ class TappedVolumes : public VolumeDevices {
   // A system error with which the storage stack refuses a request before the drive sees it; 0
   // passes it on.
   std::function<std::uint32_t(const ScsiPassThroughDirect&)> refuse;
+  std::function<void(const ScsiPassThroughDirect&)> beforeDrive;  // as the request goes out
 
  private:
   VolumeDevices& inner_;
@@ -81,6 +82,8 @@ class DownloadTest : public CoreTest {
   virtual void download() = 0;  // the user's Download; returns when all has settled
   virtual void open() = 0;      // the user opens the image again
   virtual sim::SimulatedDrive& simulatedDrive() = 0;
+  // Runs `probe` on the GUI thread while the drive has `block` and has not answered yet.
+  virtual void whileDriveHas(int block, std::function<void()> probe) = 0;
   // Another whole run in the same test: initial state, the image back on disk, the drive as
   // just switched on; the transcript goes on.
   virtual void restart();
@@ -103,6 +106,7 @@ class PassThroughDownloadTest : public DownloadTest {
   void download() override;
   void open() override;
   sim::SimulatedDrive& simulatedDrive() override { return drive; }
+  void whileDriveHas(int block, std::function<void()> probe) override;
   void restart() override;
 
   // The main window procedure's WM_COMMAND, counting how deep the sends nest.
@@ -128,9 +132,12 @@ class AspiDownloadTest : public DownloadTest {
   void download() override;
   void open() override;
   sim::SimulatedDrive& simulatedDrive() override { return drive; }
+  void whileDriveHas(int block, std::function<void()> probe) override;
   void restart() override;
   // A main window command on the GUI thread, as the user gives it while a request is out.
   void userCommand(std::uintptr_t wParam);
+  // The same, queued for the GUI thread without waiting, ahead of anything sent after it.
+  void userCommandLater(std::uintptr_t wParam);
 
   sim::SimulatedDrive& drive;
   FakeHeap heap;

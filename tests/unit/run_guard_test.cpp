@@ -1,0 +1,236 @@
+// The drive's most dangerous minutes, on both back ends: when the system may shut down or sleep
+// and when closing asks first, at every moment of a run; what closing stops; the final block's
+// system refusals; one completion per run; and the pass-through worker under real threads.
+#include <algorithm>
+#include <thread>
+
+#include "download/run_guard.h"
+#include "image/image_layout.h"
+#include "scsi/pass_through_transport.h"
+#include "scsi/scsi_commands.h"
+#include "shell/dialog_replies.h"
+#include "shell/main_window_commands.h"
+#include "shell/window_messages.h"
+#include "tests/fakes/download_fixture.h"
+
+namespace flindor::testing {
+namespace {
+
+using ::testing::Each;
+using ::testing::Ne;
+
+enum class Moment { Idle, Sending, CautionOpen, FinalBlockBusy, Complete, Stopped, FinalFailed };
+
+struct Decisions {
+  bool systemMayStop;
+  bool closeAsks;
+  int held;  // session holds in force
+  friend bool operator==(const Decisions&, const Decisions&) = default;
+};
+void PrintTo(const Decisions& d, std::ostream* out) {
+  *out << "{mayStop " << d.systemMayStop << ", asks " << d.closeAsks << ", held " << d.held << "}";
+}
+
+struct MomentRow {
+  Moment moment;
+  Decisions want;
+};
+// The same on both back ends; the caution box is the pass-through back end's only.
+constexpr MomentRow kMoments[] = {
+    {Moment::Idle, {true, false, 0}},         {Moment::Sending, {false, true, 1}},
+    {Moment::CautionOpen, {false, false, 1}}, {Moment::FinalBlockBusy, {false, true, 1}},
+    {Moment::Complete, {true, false, 0}},     {Moment::Stopped, {true, false, 0}},
+    {Moment::FinalFailed, {true, false, 0}},
+};
+
+// Brings a fresh run to `moment` and reads the decisions there.
+Decisions decisionsAt(DownloadTest& test, FakeUi& ui, FakeSessionGuard& session, Moment moment,
+                      sim::FaultKind finalFailure, sim::FaultKind stop) {
+  Decisions seen{};
+  auto read = [&] { seen = {systemMayStop(), closeAsksFirst(), session.held()}; };
+  test.restart();
+  test.startUp();
+  switch (moment) {
+    case Moment::Idle:
+      read();
+      return seen;
+    case Moment::Sending:
+      test.whileDriveHas(10, read);
+      break;
+    case Moment::FinalBlockBusy:
+      test.whileDriveHas(63, read);
+      break;
+    case Moment::CautionOpen:
+    case Moment::Complete:
+      ui.onMessageBox = [&, caption = moment == Moment::Complete ? "SUCCESS" : "WARNING"](
+                            const MessageBoxCall& box) {
+        if (box.caption == caption) read();
+      };
+      break;
+    case Moment::Stopped:
+      test.simulatedDrive().planFault(10, stop);
+      break;
+    case Moment::FinalFailed:
+      test.simulatedDrive().planFault(63, finalFailure);
+      break;
+  }
+  test.download();
+  if (moment == Moment::Stopped || moment == Moment::FinalFailed) read();
+  return seen;
+}
+
+TEST_F(PassThroughDownloadTest, ShutdownAndCloseAreRefusedExactlyWhileTheDriveIsAtRisk) {
+  for (const MomentRow& row : kMoments) {
+    EXPECT_EQ(decisionsAt(*this, ui, session, row.moment, sim::FaultKind::IoctlRefused,
+                          sim::FaultKind::CheckCondition),
+              row.want)
+        << "moment " << static_cast<int>(row.moment);
+  }
+  EXPECT_EQ(session.held(), 0);
+}
+
+TEST_F(AspiDownloadTest, ShutdownAndCloseAreRefusedExactlyWhileTheDriveIsAtRisk) {
+  for (const MomentRow& row : kMoments) {
+    if (row.moment == Moment::CautionOpen) continue;
+    EXPECT_EQ(decisionsAt(*this, ui, session, row.moment, sim::FaultKind::AspiError,
+                          sim::FaultKind::AspiError),
+              row.want)
+        << "moment " << static_cast<int>(row.moment);
+  }
+  EXPECT_EQ(session.held(), 0);
+}
+
+// ---- Closing ----
+
+TEST_F(PassThroughDownloadTest, ClosingWhileTheCautionIsOpenNeverSendsTheFinalBlock) {
+  ASSERT_NO_FATAL_FAILURE(startUp());
+  ui.onMessageBox = [&](const MessageBoxCall& box) {
+    if (box.caption == "WARNING") {
+      EXPECT_TRUE(mainWindowMayClose()) << "nothing is out: no question";
+    }
+  };
+  download();
+  EXPECT_EQ(tapped.downloads.size(), 63u);
+  EXPECT_EQ(drive.programmings(), 0);
+  EXPECT_EQ(appState.finalBlockBusy, 0u) << "no progress bar, no timer";
+  EXPECT_EQ(session.held(), 0);
+  EXPECT_THAT(system.log(), ::testing::IsEmpty());
+  download();  // whatever arrives now sends nothing
+  EXPECT_EQ(tapped.downloads.size(), 63u);
+}
+
+TEST_F(AspiDownloadTest, ClosingWhileABlockIsOutAsksAndOnlyNoLetsTheRunGoOn) {
+  for (const bool yes : {false, true}) {
+    restart();
+    ASSERT_NO_FATAL_FAILURE(startUp());
+    const std::size_t before = downloadLines().size();
+    // After Yes the request ends in an error: nothing of it may show.
+    if (yes) drive.planFault(20, sim::FaultKind::AspiError);
+    ui.onAsk = [yes](const MessageBoxCall&) { return yes; };
+    bool mayClose = !yes;
+    whileDriveHas(20, [&] { mayClose = mainWindowMayClose(); });
+    download();
+    EXPECT_EQ(mayClose, yes);
+    const auto log = ui.log();
+    const auto asked = std::count_if(log.begin(), log.end(), [](const std::string& line) {
+      return line.rfind("ask main [WARNING] The drive is being updated.", 0) == 0;
+    });
+    EXPECT_EQ(asked, 1);
+    if (yes) {  // the late completion moves nothing on and shows nothing
+      EXPECT_EQ(downloadLines().size() - before, 21u);
+      EXPECT_TRUE(ui.boxLog().empty());
+      EXPECT_THAT(system.log(), ::testing::IsEmpty());
+    } else {
+      EXPECT_EQ(drive.flashed(), imageData());
+      EXPECT_EQ(system.count("exit windows 6 0"), 1);
+    }
+  }
+}
+
+// ---- The final block ----
+
+TEST_F(PassThroughDownloadTest, AFinalBlockTheSystemRefusedIsAFailureAnyOtherFailedCallIsDone) {
+  struct Row {
+    std::uint32_t error;
+    bool done;
+  };
+  constexpr Row kRows[] = {{1, false},  {5, false},  {6, false},   {50, false},
+                           {87, false}, {121, true}, {1117, true}, {1167, true}};
+  for (const Row row : kRows) {
+    restart();
+    ASSERT_NO_FATAL_FAILURE(startUp());
+    tapped.refuse = [&row](const ScsiPassThroughDirect& r) {
+      return r.Cdb[kDownloadBlockByte] == kFinalBlock ? row.error : std::uint32_t{0};
+    };
+    download();
+    EXPECT_EQ(system.count("exit windows 6 0"), row.done ? 1 : 0) << row.error;
+    EXPECT_EQ(appState.nextBlock, row.done ? 64 : 63) << row.error;
+    if (!row.done) {
+      EXPECT_EQ(ui.boxLog().back(), "box none [WARNING] FAIL TO Write Download FILE 0x30");
+      EXPECT_EQ(appState.finalBlockBusy, 0u);
+    }
+  }
+  // A drive that programs past the time-out: done, and the flash holds the image.
+  restart();
+  ASSERT_NO_FATAL_FAILURE(startUp());
+  bus.settings.programmingDelayMs = 250000;
+  download();
+  EXPECT_EQ(system.count("exit windows 6 0"), 1);
+  EXPECT_EQ(drive.flashed(), imageData());
+}
+
+TEST_F(AspiDownloadTest, ADownloadBetweenTheLastBlockAndItsChainingMessageCompletesOnce) {
+  ASSERT_NO_FATAL_FAILURE(startUp());
+  const auto route = ui.onCommand;
+  ui.onCommand = [&, route](WindowHandle window, std::uintptr_t id, std::intptr_t lParam) {
+    // The user's Download reaches the GUI thread first, with nextBlock already 64.
+    if (lowWord(id) == kCommandDownload && lParam == 64) userCommandLater(kCommandDownload);
+    route(window, id, lParam);
+  };
+  download();
+  const auto log = ui.log();
+  EXPECT_EQ(std::count(log.begin(), log.end(), "beep"), 1);
+  EXPECT_EQ(system.count("exit windows 6 0"), 1);
+  EXPECT_EQ(drive.programmings(), 1);
+}
+
+// ---- The pass-through worker on threads of its own ----
+
+class PassThroughThreadingTest : public PassThroughDownloadTest {
+ protected:
+  PassThroughThreadingTest() {
+    ports().worker = &threads;
+    gui.routeCommands(ui, [this](WindowHandle, std::uintptr_t wParam, std::intptr_t lParam) {
+      if (lowWord(wParam) == kCommandPassThroughFinished)
+        handOffThreads.push_back(std::this_thread::get_id());
+      mainWindowCommand(wParam, lParam);
+    });
+  }
+  ThreadWorker threads;
+  FakeGuiThread gui;
+  std::vector<std::thread::id> handOffThreads;  // GUI thread only
+};
+
+TEST_F(PassThroughThreadingTest, EachBlockRunsOffTheGuiThreadAndItsOutcomeIsHandledOnIt) {
+  ASSERT_NO_FATAL_FAILURE(startUp());
+  std::vector<std::thread::id> driveThreads;
+  tapped.beforeDrive = [&](const ScsiPassThroughDirect&) {
+    driveThreads.push_back(std::this_thread::get_id());
+  };
+  drive.planFault(30, sim::FaultKind::CheckCondition);
+  for (int user = 0; user < 2; ++user) {
+    gui.send([] { mainWindowCommand(kCommandDownload, 0); });
+    threads.joinAll();  // each job ends after its hand-off, which started the next
+    gui.waitUntilIdle();
+  }
+  EXPECT_EQ(drive.flashed(), imageData());
+  EXPECT_EQ(driveThreads.size(), 65u);
+  EXPECT_THAT(driveThreads, Each(Ne(gui.id())));
+  EXPECT_EQ(handOffThreads.size(), 65u);
+  EXPECT_THAT(handOffThreads, Each(gui.id()));
+  EXPECT_EQ(system.count("exit windows 6 0"), 1);
+  EXPECT_EQ(session.held(), 0);
+}
+
+}  // namespace
+}  // namespace flindor::testing
