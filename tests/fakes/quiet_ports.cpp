@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "download/download_sequencer.h"
 #include "image/crc32.h"
 #include "scsi/pass_through_request.h"
 #include "scsi/scsi_commands.h"
@@ -109,6 +110,7 @@ void QuietDownload::prepare() {
   ports().system = &system;
   ports().worker = &worker;
   ports().session = &session;
+  installDownloadSequencer();
   ui.boxes = ui.quits = 0;
   ui.lastBox = nullptr;
   ui.mainWindow = kQuietMainWindow;
