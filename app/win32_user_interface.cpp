@@ -2,7 +2,8 @@
 
 #include <commdlg.h>
 
-#include <utility>
+#include <algorithm>
+#include <iterator>
 
 #include "app/gdi_objects.h"
 #include "app/open_file_name_size.h"
@@ -10,8 +11,10 @@
 
 namespace flindor::win32 {
 
-Win32UserInterface::Win32UserInterface(HINSTANCE instance, DialogProcedures procedures)
-    : instance_(instance), procedures_(std::move(procedures)) {}
+Win32UserInterface::Win32UserInterface(HINSTANCE instance, const DialogProcedures& procedures)
+    : instance_(instance) {
+  std::copy(std::begin(procedures), std::end(procedures), procedures_.begin());
+}
 
 void Win32UserInterface::messageBox(WindowHandle owner, const char* text, const char* caption,
                                     std::uint32_t style) {
@@ -49,9 +52,12 @@ bool Win32UserInterface::openFileDialog(const OpenFileRequest& request, OpenFile
 }
 
 void Win32UserInterface::showDialog(int templateId, WindowHandle owner) {
-  const auto found = procedures_.find(templateId);
+  const auto found =
+      std::find_if(procedures_.begin(), procedures_.end(), [&](const DialogProcedure& row) {
+        return row.templateId == templateId && row.procedure != nullptr;
+      });
   if (found == procedures_.end()) return;
-  DialogBoxParamA(instance_, MAKEINTRESOURCEA(templateId), toWindow(owner), found->second, 0);
+  DialogBoxParamA(instance_, MAKEINTRESOURCEA(templateId), toWindow(owner), found->procedure, 0);
 }
 
 void Win32UserInterface::sendCommand(WindowHandle window, std::uintptr_t wParam,

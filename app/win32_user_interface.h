@@ -4,20 +4,27 @@
 
 #include <windows.h>
 
-#include <map>
+#include <array>
+#include <cstddef>
 
 #include "platform/ports.h"
 
 namespace flindor::win32 {
 
-// Which dialog procedure runs each modal dialog template.
-using DialogProcedures = std::map<int, DLGPROC>;
+// Which dialog procedure runs each modal dialog template: a fixed table, one row per template
+// the core may ask for.
+struct DialogProcedure {
+  int templateId;
+  DLGPROC procedure;
+};
+inline constexpr std::size_t kDialogProcedureCount = 2;
+using DialogProcedures = DialogProcedure[kDialogProcedureCount];
 
 class Win32UserInterface final : public UserInterface {
  public:
   // `instance` holds the dialog templates; `procedures` names the procedure of each template the
   // core may ask for (kAboutDialogTemplate, kConfirmDialogTemplate).
-  Win32UserInterface(HINSTANCE instance, DialogProcedures procedures);
+  Win32UserInterface(HINSTANCE instance, const DialogProcedures& procedures);
 
   void messageBox(WindowHandle owner, const char* text, const char* caption,
                   std::uint32_t style) override;
@@ -42,7 +49,7 @@ class Win32UserInterface final : public UserInterface {
 
  private:
   HINSTANCE instance_;
-  DialogProcedures procedures_;
+  std::array<DialogProcedure, kDialogProcedureCount> procedures_;
 };
 
 }  // namespace flindor::win32

@@ -1,10 +1,10 @@
 #include "scsi/pass_through_transport.h"
 
 #include <cstdarg>
-#include <cstdio>
 #include <cstring>
 
 #include "image/image_layout.h"
+#include "platform/format_text.h"
 #include "platform/scoped_handle.h"
 #include "scsi/scsi_commands.h"
 #include "scsi/scsi_messages.h"
@@ -43,7 +43,7 @@ PassThroughResultHandler resultHandler = nullptr;
 [[gnu::format(printf, 1, 2)]] void showInfo(const char* format, ...) {
   std::va_list values;
   va_start(values, format);
-  std::vsnprintf(appState.messageText, sizeof appState.messageText, format, values);
+  formatText(appState.messageText, sizeof appState.messageText, format, values);
   va_end(values);
   ports().ui->messageBox(nullptr, appState.messageText, scsi_text::kInfo, kIconExclamation);
 }

@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
-# The shipped program must start on a clean Windows: it may import system DLLs only (no MinGW
-# runtime beside it), and it must be a GUI program of the expected width. It ships stripped and
-# small: no symbol table, no debug sections, at most MAX_BYTES.
+# The shipped program must start on a clean Windows: it may import system DLLs only (no C
+# runtime, which a clean Windows 95 lacks), and it must be a GUI program of the expected width.
+# It ships stripped and small: no symbol table, no debug sections, at most MAX_BYTES.
 # check_imports.sh OBJDUMP EXE FORMAT MAX_BYTES
 set -uo pipefail
 objdump=$1 exe=$2 format=$3 max_bytes=$4
-allowed="advapi32.dll comctl32.dll comdlg32.dll gdi32.dll kernel32.dll msvcrt.dll user32.dll"
+allowed="advapi32.dll comctl32.dll comdlg32.dll gdi32.dll kernel32.dll user32.dll"
 
 headers=$("$objdump" -p "$exe") || { echo "cannot read $exe"; exit 1; }
 status=0
