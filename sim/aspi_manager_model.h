@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "scsi/aspi_request.h"
+#include "scsi/aspi_srb.h"
 #include "sim/simulated_bus.h"
 
 namespace flindor::sim {

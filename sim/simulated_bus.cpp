@@ -3,7 +3,7 @@
 #include <cctype>
 #include <fstream>
 
-#include "scsi/scsi_commands.h"
+#include "sim/wire_values.h"
 
 namespace flindor::sim {
 
@@ -59,7 +59,7 @@ void SimulatedBus::pause(std::uint32_t ms) {
 }
 
 std::string statusText(const DriveAnswer& answer) {
-  std::string text = answer.status == kScsiStatusGood ? "GOOD" : "CHECK CONDITION";
+  std::string text = answer.status == scsi::kStatusGood ? "GOOD" : "CHECK CONDITION";
   if (!answer.remark.empty()) text += " (" + answer.remark + ")";
   return text;
 }

@@ -6,24 +6,16 @@
 #include <fstream>
 
 #include "image/crc32.h"
-#include "image/image_layout.h"
-#include "scsi/scsi_commands.h"
+#include "sim/wire_values.h"
 
 namespace flindor::sim {
 namespace {
 
 constexpr std::size_t kInquiryDataBytes = 96;  // standard data and the vendor-specific part
-constexpr std::uint32_t kFlashBytes = kImageFileSize - kImageHeaderBytes;
 
-// Sense keys and additional sense codes of the refusals.
-constexpr std::uint8_t kIllegalRequest = 0x05;
-constexpr std::uint8_t kMediumError = 0x03;
-constexpr std::uint8_t kInvalidOpcode = 0x20;
-constexpr std::uint8_t kInvalidFieldInCdb = 0x24;
-constexpr std::uint8_t kParameterListLength = 0x1A;
-constexpr std::uint8_t kInvalidFieldInParameters = 0x26;
-constexpr std::uint8_t kSequenceError = 0x2C;
-constexpr std::uint8_t kWriteError = 0x0C;
+std::uint32_t blockDataBytes(std::uint8_t block) {
+  return block == zib::kFinalBlock ? zib::kFinalBlockDataBytes : zib::kBlockDataBytes;
+}
 
 std::string format(const char* pattern, unsigned a, unsigned b = 0) {
   char text[64];
@@ -32,13 +24,13 @@ std::string format(const char* pattern, unsigned a, unsigned b = 0) {
 }
 
 void refuse(DriveAnswer& answer, std::uint8_t key, std::uint8_t code, std::string reason) {
-  answer.status = kScsiStatusCheckCondition;
+  answer.status = scsi::kStatusCheckCondition;
   answer.transferred = 0;
   answer.sense = {};
-  answer.sense[0] = 0x70;  // current error, fixed format
-  answer.sense[2] = key;
-  answer.sense[7] = kSenseBytes - 8;
-  answer.sense[12] = code;
+  answer.sense[0] = scsi::kSenseCurrentFixed;
+  answer.sense[scsi::kSenseKeyByte] = key;
+  answer.sense[scsi::kSenseAdditionalLengthByte] = kSenseBytes - 8;  // the bytes after it
+  answer.sense[scsi::kSenseCodeByte] = code;
   answer.remark = std::move(reason);
 }
 
@@ -55,24 +47,24 @@ bool residueIsZero(const std::uint8_t* data, std::uint32_t length) {
 }  // namespace
 
 SimulatedDrive::SimulatedDrive(DriveIdentity identity, const SimSettings& settings)
-    : identity_(std::move(identity)), settings_(settings), received_(kFlashBytes, 0) {}
+    : identity_(std::move(identity)), settings_(settings), received_(zib::kFlashBytes, 0) {}
 
 DriveAnswer SimulatedDrive::execute(const ScsiRequest& request) {
   if (request.cdb == nullptr || request.cdbLength == 0) {
     DriveAnswer answer;
     answer.command = "EMPTY CDB";
-    refuse(answer, kIllegalRequest, kInvalidOpcode, "no CDB");
+    refuse(answer, scsi::kIllegalRequest, scsi::kInvalidOpcode, "no CDB");
     return answer;
   }
   switch (request.cdb[0]) {
-    case kInquiryOpcode:
+    case scsi::kInquiry:
       return inquiry(request);
-    case kDownloadOpcode:
+    case zib::kDownload:
       return download(request);
     default: {
       DriveAnswer answer;
       answer.command = format("OPCODE 0x%02X", request.cdb[0]);
-      refuse(answer, kIllegalRequest, kInvalidOpcode, "unknown operation code");
+      refuse(answer, scsi::kIllegalRequest, scsi::kInvalidOpcode, "unknown operation code");
       return answer;
     }
   }
@@ -80,25 +72,27 @@ DriveAnswer SimulatedDrive::execute(const ScsiRequest& request) {
 
 DriveAnswer SimulatedDrive::inquiry(const ScsiRequest& request) {
   DriveAnswer answer;
-  const std::uint8_t allocation =
-      request.cdbLength > kInquiryAllocationByte ? request.cdb[kInquiryAllocationByte] : 0;
+  const std::uint8_t allocation = request.cdbLength > scsi::kInquiryAllocationByte
+                                      ? request.cdb[scsi::kInquiryAllocationByte]
+                                      : 0;
   answer.command = format("INQUIRY alloc=%u len=%u", allocation, request.dataLength);
-  if (request.cdbLength < 6 || request.cdb[1] != 0 || request.cdb[2] != 0) {
-    refuse(answer, kIllegalRequest, kInvalidFieldInCdb, "not a standard INQUIRY");
+  if (request.cdbLength < scsi::kInquiryCdbBytes || request.cdb[scsi::kInquiryEvpdByte] != 0 ||
+      request.cdb[scsi::kInquiryPageByte] != 0) {
+    refuse(answer, scsi::kIllegalRequest, scsi::kInvalidFieldInCdb, "not a standard INQUIRY");
     return answer;
   }
   if (allocation > 0 && (request.direction != DataDirection::In || request.data == nullptr)) {
-    refuse(answer, kIllegalRequest, kInvalidFieldInCdb, "no data-in buffer");
+    refuse(answer, scsi::kIllegalRequest, scsi::kInvalidFieldInCdb, "no data-in buffer");
     return answer;
   }
   std::uint8_t data[kInquiryDataBytes] = {};
-  data[kInquiryPeripheralByte] = identity_.peripheralType;
+  data[scsi::kPeripheralByte] = identity_.peripheralType;
   data[1] = 0x80;  // removable medium
   data[3] = 0x32;  // ATAPI, response data format 2
   data[4] = kInquiryDataBytes - 5;
-  putPadded(data + kInquiryVendorOffset, identity_.vendor, 8);
-  putPadded(data + kInquiryProductOffset, identity_.product, 16);
-  putPadded(data + kInquiryRevisionOffset, identity_.revision, 4);
+  putPadded(data + scsi::kVendorOffset, identity_.vendor, 8);
+  putPadded(data + scsi::kProductOffset, identity_.product, 16);
+  putPadded(data + scsi::kRevisionOffset, identity_.revision, 4);
   // A device sends no more than it was asked for, nor more than the buffer holds.
   answer.transferred = std::min<std::uint32_t>({allocation, kInquiryDataBytes, request.dataLength});
   if (answer.transferred > 0) std::memcpy(request.data, data, answer.transferred);
@@ -108,9 +102,8 @@ DriveAnswer SimulatedDrive::inquiry(const ScsiRequest& request) {
 
 DriveAnswer SimulatedDrive::download(const ScsiRequest& request) {
   DriveAnswer answer;
-  const std::uint8_t block =
-      request.cdbLength > kDownloadBlockByte ? request.cdb[kDownloadBlockByte] : 0;
-  const bool hasData = request.data != nullptr && request.dataLength >= kBlockCrcBytes;
+  const std::uint8_t block = request.cdbLength > zib::kBlockByte ? request.cdb[zib::kBlockByte] : 0;
+  const bool hasData = request.data != nullptr && request.dataLength >= zib::kCrcBytes;
   const bool crcOk = hasData && residueIsZero(request.data, request.dataLength);
   answer.command =
       format("DOWNLOAD block=%u len=%u", block, request.dataLength) + (!hasData ? " crc=-"
@@ -118,53 +111,54 @@ DriveAnswer SimulatedDrive::download(const ScsiRequest& request) {
                                                                                 : " crc=bad");
   lastTaken_ = false;
 
-  if (request.cdbLength != kCdbBytes) {
-    refuse(answer, kIllegalRequest, kInvalidFieldInCdb,
+  if (request.cdbLength != zib::kCdbBytes) {
+    refuse(answer, scsi::kIllegalRequest, scsi::kInvalidFieldInCdb,
            format("CDB length %u", static_cast<unsigned>(request.cdbLength)));
     return answer;
   }
-  const Cdb wanted = downloadCdb(block);
-  for (std::size_t i = 1; i < kCdbBytes; ++i) {
-    if (request.cdb[i] != wanted[i] && i != kDownloadBlockByte) {
-      refuse(answer, kIllegalRequest, kInvalidFieldInCdb,
+  std::uint8_t wanted[zib::kCdbBytes] = {};
+  for (const zib::FixedByte& fixed : zib::kFixedBytes) wanted[fixed.index] = fixed.value;
+  for (std::size_t i = 1; i < zib::kCdbBytes; ++i) {
+    if (request.cdb[i] != wanted[i] && i != zib::kBlockByte) {
+      refuse(answer, scsi::kIllegalRequest, scsi::kInvalidFieldInCdb,
              format("CDB byte %u is 0x%02X", static_cast<unsigned>(i), request.cdb[i]));
       return answer;
     }
   }
-  if (block > kFinalBlock) {
-    refuse(answer, kIllegalRequest, kInvalidFieldInCdb, "no such block");
+  if (block > zib::kFinalBlock) {
+    refuse(answer, scsi::kIllegalRequest, scsi::kInvalidFieldInCdb, "no such block");
     return answer;
   }
   if (request.direction != DataDirection::Out || !hasData) {
-    refuse(answer, kIllegalRequest, kInvalidFieldInCdb, "no data-out buffer");
+    refuse(answer, scsi::kIllegalRequest, scsi::kInvalidFieldInCdb, "no data-out buffer");
     return answer;
   }
-  if (request.dataLength != framedBlockBytes(block)) {
-    refuse(answer, kIllegalRequest, kParameterListLength,
-           format("length %u, wants %u", request.dataLength, framedBlockBytes(block)));
+  const std::uint32_t wantedLength = blockDataBytes(block) + zib::kCrcBytes;
+  if (request.dataLength != wantedLength) {
+    refuse(answer, scsi::kIllegalRequest, scsi::kParameterListLengthError,
+           format("length %u, wants %u", request.dataLength, wantedLength));
     return answer;
   }
   const bool repeat = repeatAllowed_ && expected_ > 0 && block == expected_ - 1;
   if (block != expected_ && !repeat) {
-    refuse(answer, kIllegalRequest, kSequenceError,
+    refuse(answer, scsi::kIllegalRequest, scsi::kCommandSequenceError,
            format("out of order, waits for %u", expected_));
     return answer;
   }
   if (!crcOk) {
-    refuse(answer, kIllegalRequest, kInvalidFieldInParameters, "bad CRC");
+    refuse(answer, scsi::kIllegalRequest, scsi::kInvalidFieldInParameterList, "bad CRC");
     return answer;
   }
   if (takeFault(FaultKind::CheckCondition, block)) {
-    refuse(answer, kMediumError, kWriteError, "fault check-condition");
+    refuse(answer, scsi::kMediumError, scsi::kWriteError, "fault check-condition");
     return answer;
   }
 
-  std::memcpy(received_.data() + blockFileOffset(block) - kImageHeaderBytes, request.data,
-              blockDataBytes(block));
+  std::memcpy(received_.data() + block * zib::kBlockDataBytes, request.data, blockDataBytes(block));
   lastTaken_ = true;
   repeatAllowed_ = false;
   if (!repeat) expected_ = block + 1;
-  if (block == kFinalBlock) program(answer);
+  if (block == zib::kFinalBlock) program(answer);
   return answer;
 }
 
@@ -179,7 +173,7 @@ void SimulatedDrive::program(DriveAnswer& answer) {
               static_cast<std::streamsize>(flashed_.size()));
     if (!out) answer.remark = "flashed data not written to " + settings_.flashOutputPath;
   }
-  if (takeFault(FaultKind::DropOff, kFinalBlock)) {
+  if (takeFault(FaultKind::DropOff, zib::kFinalBlock)) {
     present_ = false;
     answer.noResponse = true;
   }

@@ -6,8 +6,8 @@
 #include <optional>
 #include <string>
 
-#include "scsi/pass_through_request.h"
-#include "scsi/scsi_commands.h"
+#include "scsi/scsi_pass_through_direct.h"
+#include "sim/wire_values.h"
 
 namespace flindor::sim {
 namespace {
@@ -68,16 +68,16 @@ bool SimulatedVolumes::passThrough(ObjectHandle volume, void* request, std::uint
     error = kErrorNotConnected;
     return false;
   }
-  if (r.Cdb[0] == kDownloadOpcode &&
-      drive->takeFault(FaultKind::IoctlRefused, r.Cdb[kDownloadBlockByte])) {
+  if (r.Cdb[0] == zib::kDownload &&
+      drive->takeFault(FaultKind::IoctlRefused, r.Cdb[zib::kBlockByte])) {
     error = bus_.settings.refusalError;
     bus_.note(at + " pass-through refused with error " + std::to_string(error) +
               ": fault ioctl-refused");
     return false;
   }
-  const DataDirection direction = r.DataIn == kScsiIoctlDataIn    ? DataDirection::In
-                                  : r.DataIn == kScsiIoctlDataOut ? DataDirection::Out
-                                                                  : DataDirection::None;
+  const DataDirection direction = r.DataIn == nt::kDataIn    ? DataDirection::In
+                                  : r.DataIn == nt::kDataOut ? DataDirection::Out
+                                                             : DataDirection::None;
   const DriveAnswer answer =
       drive->execute({r.Cdb, r.CdbLength, direction, static_cast<std::uint8_t*>(r.DataBuffer),
                       r.DataTransferLength});
@@ -97,15 +97,15 @@ bool SimulatedVolumes::passThrough(ObjectHandle volume, void* request, std::uint
     return false;
   }
   r.ScsiStatus = answer.status;
-  if (answer.status != kScsiStatusGood && r.SenseInfoLength > 0) {
+  if (answer.status != scsi::kStatusGood && r.SenseInfoLength > 0) {
     std::memcpy(static_cast<std::uint8_t*>(request) + r.SenseInfoOffset, answer.sense.data(),
                 std::min<std::size_t>(r.SenseInfoLength, kSenseBytes));
   }
   if (direction == DataDirection::In) r.DataTransferLength = answer.transferred;
-  const auto cdbBlock = r.Cdb[0] == kDownloadOpcode
-                            ? std::optional<std::uint8_t>(r.Cdb[kDownloadBlockByte])
+  const auto cdbBlock = r.Cdb[0] == zib::kDownload
+                            ? std::optional<std::uint8_t>(r.Cdb[zib::kBlockByte])
                             : std::nullopt;
-  if (answer.status == kScsiStatusGood && cdbBlock &&
+  if (answer.status == scsi::kStatusGood && cdbBlock &&
       drive->takeFault(FaultKind::IoctlFails, *cdbBlock)) {
     drive->answerLost();
     bus_.noteAnswer(at, answer, verdict + ", then lost: fault ioctl-fails");

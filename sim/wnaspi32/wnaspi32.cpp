@@ -9,9 +9,10 @@
 #include <deque>
 #include <string>
 
-#include "scsi/aspi_request.h"
+#include "scsi/aspi_srb.h"
 #include "sim/aspi_manager_model.h"
 #include "sim/sim_config.h"
+#include "sim/wire_values.h"
 
 namespace {
 
@@ -48,7 +49,7 @@ class Simulator {
   }
 
   DWORD supportInfo() {
-    if (!ready_) return DWORD{flindor::SS_FAILED_INIT} << 8;
+    if (!ready_) return DWORD{aspi::SS_FAILED_INIT} << 8;
     EnterCriticalSection(&lock_);
     const DWORD info = aspi_.supportInfo();
     LeaveCriticalSection(&lock_);
@@ -56,12 +57,12 @@ class Simulator {
   }
 
   DWORD send(SrbExecScsiCmd* request) {
-    if (!ready_) return flindor::SS_FAILED_INIT;
+    if (!ready_) return aspi::SS_FAILED_INIT;
     EnterCriticalSection(&lock_);
     const DWORD status = aspi_.submit(request);
-    if (status == flindor::SS_PENDING) queue_.push_back(request);
+    if (status == aspi::SS_PENDING) queue_.push_back(request);
     LeaveCriticalSection(&lock_);
-    if (status == flindor::SS_PENDING) ReleaseSemaphore(pending_, 1, nullptr);
+    if (status == aspi::SS_PENDING) ReleaseSemaphore(pending_, 1, nullptr);
     return status;
   }
 

@@ -1,5 +1,7 @@
 #include "tests/fakes/sim_aspi_thread.h"
 
+#include "sim/wire_values.h"
+
 namespace flindor::testing {
 
 SimAspiThread::SimAspiThread(sim::SimulatedBus& bus)
@@ -25,7 +27,7 @@ std::uint32_t SimAspiThread::sendCommand(void* request) {
   {
     std::lock_guard lock(mutex_);
     status = model_.submit(srb);
-    if (status == SS_PENDING) queue_.push_back(srb);
+    if (status == sim::aspi::SS_PENDING) queue_.push_back(srb);
   }
   changed_.notify_all();
   return status;
