@@ -1,0 +1,73 @@
+// The core names the platform's numbers without including <windows.h>. Each is checked here
+// against the platform header's own macro (and the resource ids against the resource script's
+// header), so a wrong copy stops both Windows builds instead of misbehaving on a real machine.
+
+#include <windows.h>
+// after windows.h, whose types they use
+#include <commctrl.h>
+#include <ntddscsi.h>
+
+#include <cstddef>
+
+#include "download/download_sequencer.h"
+#include "image/image_commands.h"
+#include "platform/ports.h"
+#include "res/resource.h"
+#include "scsi/pass_through_request.h"
+#include "shell/dialog_replies.h"
+#include "shell/progress_geometry.h"
+#include "shell/window_messages.h"
+
+namespace flindor::win32 {
+
+// Window messages, notifications and dialog replies the core dispatches on.
+static_assert(kWmPaint == WM_PAINT);
+static_assert(kWmInitDialog == WM_INITDIALOG);
+static_assert(kWmCommand == WM_COMMAND);
+static_assert(kWmTimer == WM_TIMER);
+static_assert(static_cast<UINT>(kToolTipNeedTextA) == TTN_NEEDTEXTA);
+static_assert(kComboSelectionChanged == CBN_SELCHANGE);
+static_assert(kOkCommand == IDOK);
+static_assert(kCancelCommand == IDCANCEL);
+
+// Message box styles.
+static_assert(kIconError == MB_ICONERROR);
+static_assert(kIconWarning == MB_ICONWARNING);
+static_assert(kIconExclamation == MB_ICONEXCLAMATION);
+static_assert(kIconInformation == MB_ICONINFORMATION);
+
+// The reboot request.
+static_assert(kRebootFlags == (EWX_REBOOT | EWX_FORCE));
+
+// The progress strip's colours, as GDI takes them.
+static_assert(kFrameGrey == RGB(130, 130, 130));
+static_assert(kFrameWhite == RGB(255, 255, 255));
+static_assert(kProgressFill == RGB(6, 46, 148));
+
+// SCSI pass-through: the control code, the directions, and the record the storage stack reads
+// as its own SCSI_PASS_THROUGH_DIRECT on either width.
+static_assert(kIoctlScsiPassThroughDirect == IOCTL_SCSI_PASS_THROUGH_DIRECT);
+static_assert(kScsiIoctlDataIn == SCSI_IOCTL_DATA_IN);
+static_assert(kScsiIoctlDataOut == SCSI_IOCTL_DATA_OUT);
+static_assert(sizeof(ScsiPassThroughDirect) == sizeof(SCSI_PASS_THROUGH_DIRECT));
+static_assert(offsetof(ScsiPassThroughDirect, DataTransferLength) ==
+              offsetof(SCSI_PASS_THROUGH_DIRECT, DataTransferLength));
+static_assert(offsetof(ScsiPassThroughDirect, DataBuffer) ==
+              offsetof(SCSI_PASS_THROUGH_DIRECT, DataBuffer));
+static_assert(offsetof(ScsiPassThroughDirect, SenseInfoOffset) ==
+              offsetof(SCSI_PASS_THROUGH_DIRECT, SenseInfoOffset));
+static_assert(offsetof(ScsiPassThroughDirect, Cdb) == offsetof(SCSI_PASS_THROUGH_DIRECT, Cdb));
+
+// Resource ids: the menu's commands, the dialog templates and the control panel's fields.
+static_assert(kCommandExit == IDM_EXIT);
+static_assert(kCommandDownload == IDM_DOWNLOAD);
+static_assert(kCommandAbout == IDM_ABOUT);
+static_assert(kCommandOpen == IDM_OPEN);
+static_assert(kCommandAccelerator == IDM_NO_ACTION);
+static_assert(kAboutDialogTemplate == IDD_ABOUT);
+static_assert(kConfirmDialogTemplate == IDD_CONFIRM);
+static_assert(kFieldDownloadFile == IDC_IMAGE_NAME);
+static_assert(kFieldOldVersion == IDC_OLD_VERSION);
+static_assert(kFieldNewVersion == IDC_NEW_VERSION);
+
+}  // namespace flindor::win32
