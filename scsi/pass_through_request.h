@@ -36,5 +36,8 @@ static_assert(sizeof(PassThroughRequest) == 96);
 static_assert(offsetof(PassThroughRequest, filler) == 56);
 static_assert(offsetof(PassThroughRequest, sense) == 60);
 #endif
+// The same sums on any width: the 64-bit block's padding would hide a sense area of the wrong
+// size from the checks above.
+static_assert(48 + kPassThroughSenseBytes == 80);
 
 }  // namespace flindor
