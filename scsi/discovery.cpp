@@ -134,8 +134,6 @@ void finishDiscovery() {
     ui.comboAddString(s.driveCombo, entry.identification);
     if (supported) {
       ui.setItemText(s.controlPanel, kFieldOldVersion, entry.revision);
-      s.selectedAdapter = entry.adapterId;
-      s.selectedTarget = entry.targetId;
       s.selectedDrive = i;
       if (s.platformKind == 1) s.ntDriveIndex = static_cast<std::uint8_t>(i);
     }
@@ -152,6 +150,7 @@ void finishDiscovery() {
   ui.showWindow(s.mainWindow);
   ui.showWindow(s.controlPanel);
   ui.showWindow(s.driveCombo);
+  // The target's address is set here only: until now it is the scan's last one.
   const DriveEntry& target = s.driveTable[s.selectedDrive];
   s.selectedAdapter = target.adapterId;
   s.selectedTarget = target.targetId;

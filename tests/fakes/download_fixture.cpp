@@ -120,11 +120,14 @@ void PassThroughDownloadTest::startUp() {
 
 // ---- ASPI ----
 
+// The scan goes on past the drive, to adapter 1, target 7: every block must still reach 0:1.
+constexpr std::uint8_t kAspiAdapters = 2;
+
 AspiDownloadTest::AspiDownloadTest() : drive(bus.addDrive({0, 1, 0})) {
   ports().aspi = &aspi;
   ports().heap = &heap;
-  appState.adapterCount = 1;
-  bus.settings.adapters = 1;
+  appState.adapterCount = kAspiAdapters;
+  bus.settings.adapters = kAspiAdapters;
   gui.routeCommands(ui, [this](WindowHandle, std::uintptr_t wParam, std::intptr_t lParam) {
     if (lowWord(wParam) == kCommandDownload) chained.push_back({lParam, appState.nextBlock});
     mainWindowCommand(wParam, lParam);
@@ -146,7 +149,7 @@ void AspiDownloadTest::restart() {
   waitUntilQuiet(gui, aspi);
   aspi.beforePost = nullptr;
   DownloadTest::restart();
-  appState.adapterCount = 1;
+  appState.adapterCount = kAspiAdapters;
   gui.send([this] { chained.clear(); });
 }
 

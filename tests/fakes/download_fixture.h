@@ -120,7 +120,7 @@ class PassThroughDownloadTest : public DownloadTest {
   int deepest = 0;
 };
 
-// ASPI: the drive at adapter 0, target 1; completions come from the simulated manager's own
+// ASPI: the drive at adapter 0 of 2, target 1; completions come from the simulated manager's own
 // thread and reach the GUI thread through blocking sends.
 class AspiDownloadTest : public DownloadTest {
  protected:

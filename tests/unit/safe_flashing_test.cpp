@@ -55,7 +55,7 @@ TEST_F(AspiSafetyTest, NothingIsOpenedPickedOrSentWhileTheScanStillRuns) {
   };
   discover();
   aspi.beforePost = nullptr;
-  EXPECT_EQ(given, 6);
+  EXPECT_EQ(given, 12);  // targets 2 to 7 of both adapters
   EXPECT_THAT(seenDuringScan, IsEmpty());
   EXPECT_THAT(downloadLines(), IsEmpty());
   EXPECT_EQ(appState.downloadConfirmed, 0u);
