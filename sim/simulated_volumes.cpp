@@ -24,12 +24,6 @@ std::optional<char> letterOf(const char* path) {
 
 std::string where(char letter) { return std::string("volume ") + letter + ":"; }
 
-// The system errors a failed call reports.
-constexpr std::uint32_t kErrorInvalidParameter = 87;
-constexpr std::uint32_t kErrorSemTimeout = 121;  // the drive did not answer in time
-constexpr std::uint32_t kErrorIoDevice = 1117;   // the answer was lost on the bus
-constexpr std::uint32_t kErrorNotConnected = 1167;
-
 }  // namespace
 
 ObjectHandle SimulatedVolumes::open(const char* devicePath) {
@@ -50,7 +44,7 @@ ObjectHandle SimulatedVolumes::open(const char* devicePath) {
 bool SimulatedVolumes::passThrough(ObjectHandle volume, void* request, std::uint32_t size,
                                    std::uint32_t& bytesReturned, std::uint32_t& error) {
   bytesReturned = 0;
-  error = kErrorInvalidParameter;
+  error = nt::kErrorInvalidParameter;
   auto it = open_.find(volume);
   if (it == open_.end() || request == nullptr) return false;
   const std::string at = where(it->second);
@@ -65,7 +59,7 @@ bool SimulatedVolumes::passThrough(ObjectHandle volume, void* request, std::uint
   SimulatedDrive* drive = bus_.driveAtLetter(it->second);
   if (drive == nullptr) {
     bus_.note(at + " pass-through failed: no device");
-    error = kErrorNotConnected;
+    error = nt::kErrorNotConnected;
     return false;
   }
   if (r.Cdb[0] == zib::kDownload &&
@@ -86,12 +80,12 @@ bool SimulatedVolumes::passThrough(ObjectHandle volume, void* request, std::uint
   std::string verdict = statusText(answer);
   if (answer.noResponse) {
     bus_.noteAnswer(at, answer, verdict + ", then no response: fault drop-off");
-    error = kErrorNotConnected;
+    error = nt::kErrorNotConnected;
     return false;
   }
   if (answer.busyMs > timeoutMs) {
     drive->answerLost();
-    error = kErrorSemTimeout;
+    error = nt::kErrorSemTimeout;
     bus_.noteAnswer(at, answer,
                     verdict + ", then time-out after " + std::to_string(r.TimeOutValue) + " s");
     return false;
@@ -109,7 +103,7 @@ bool SimulatedVolumes::passThrough(ObjectHandle volume, void* request, std::uint
       drive->takeFault(FaultKind::IoctlFails, *cdbBlock)) {
     drive->answerLost();
     bus_.noteAnswer(at, answer, verdict + ", then lost: fault ioctl-fails");
-    error = kErrorIoDevice;
+    error = nt::kErrorIoDevice;
     return false;
   }
   bus_.noteAnswer(at, answer, verdict);

@@ -63,10 +63,14 @@ inline constexpr std::size_t kProductOffset = 16;   // 16
 inline constexpr std::size_t kRevisionOffset = 32;  // 4
 }  // namespace scsi
 
-namespace nt {  // ntddscsi.h
+namespace nt {  // ntddscsi.h, and winerror.h for what a failed call reports
 inline constexpr std::uint32_t kIoctlScsiPassThroughDirect = 0x4D014;
 inline constexpr std::uint8_t kDataOut = 0;  // SCSI_IOCTL_DATA_OUT
 inline constexpr std::uint8_t kDataIn = 1;   // SCSI_IOCTL_DATA_IN
+inline constexpr std::uint32_t kErrorInvalidParameter = 87;
+inline constexpr std::uint32_t kErrorSemTimeout = 121;  // the drive did not answer in time
+inline constexpr std::uint32_t kErrorIoDevice = 1117;   // the answer was lost on the bus
+inline constexpr std::uint32_t kErrorNotConnected = 1167;
 }  // namespace nt
 
 namespace zib {  // the drive's download command and the blocks it takes
