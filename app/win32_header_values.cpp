@@ -7,7 +7,9 @@
 #include <commctrl.h>
 #include <ntddscsi.h>
 
+#include <array>
 #include <cstddef>
+#include <cstdint>
 
 #include "download/download_sequencer.h"
 #include "image/image_commands.h"
@@ -35,9 +37,17 @@ static_assert(kIconError == MB_ICONERROR);
 static_assert(kIconWarning == MB_ICONWARNING);
 static_assert(kIconExclamation == MB_ICONEXCLAMATION);
 static_assert(kIconInformation == MB_ICONINFORMATION);
+static_assert(kButtonsYesNo == MB_YESNO);
+static_assert(kDefaultButton2 == MB_DEFBUTTON2);
 
 // The reboot request.
 static_assert(kRebootFlags == (EWX_REBOOT | EWX_FORCE));
+
+// The errors that mean the storage stack refused a block before the drive saw it.
+static_assert(kSystemRefusals ==
+              std::array<std::uint32_t, 5>{ERROR_INVALID_FUNCTION, ERROR_ACCESS_DENIED,
+                                           ERROR_INVALID_HANDLE, ERROR_NOT_SUPPORTED,
+                                           ERROR_INVALID_PARAMETER});
 
 // The progress strip's colours, as GDI takes them.
 static_assert(kFrameGrey == RGB(130, 130, 130));

@@ -63,16 +63,8 @@ bool imageStillAccepted() {
   return false;
 }
 
-// Errors with which the storage stack refuses a request before the drive sees it.
 bool refusedBySystem(std::uint32_t error) {
-  constexpr std::uint32_t kRefusals[] = {
-      1,   // ERROR_INVALID_FUNCTION
-      5,   // ERROR_ACCESS_DENIED
-      6,   // ERROR_INVALID_HANDLE
-      50,  // ERROR_NOT_SUPPORTED
-      87,  // ERROR_INVALID_PARAMETER
-  };
-  for (const std::uint32_t refusal : kRefusals) {
+  for (const std::uint32_t refusal : kSystemRefusals) {
     if (error == refusal) return true;
   }
   return false;

@@ -2,6 +2,7 @@
 // The download: one step per Download command, from the confirmation through the 64 blocks to
 // the completion message and the reboot.
 
+#include <array>
 #include <cstdint>
 
 namespace flindor {
@@ -16,6 +17,10 @@ inline constexpr std::uint32_t kProgressTimerPeriodMs = 1000;
 inline constexpr std::uint8_t kProgressFull = 34;
 inline constexpr std::uint32_t kRebootFlags = 0x6;  // EWX_REBOOT | EWX_FORCE
 inline constexpr int kRebootAttempts = 100;
+// Errors with which the storage stack refuses a request before the drive sees it:
+// ERROR_INVALID_FUNCTION, ERROR_ACCESS_DENIED, ERROR_INVALID_HANDLE, ERROR_NOT_SUPPORTED and
+// ERROR_INVALID_PARAMETER.
+inline constexpr std::array<std::uint32_t, 5> kSystemRefusals{1, 5, 6, 50, 87};
 
 // Hands the transport the function that takes each block's outcome; once, at start-up.
 void installDownloadSequencer();
