@@ -1,7 +1,5 @@
 #include "tests/fakes/fake_worker.h"
 
-#include <string>
-
 namespace flindor::testing {
 
 bool FakeWorker::start(void (*job)(void*), void* context) {
@@ -31,41 +29,14 @@ bool ThreadWorker::start(void (*job)(void*), void* context) {
 
 void ThreadWorker::joinAll() {
   for (;;) {
-    std::thread next;
+    std::thread* next = nullptr;
     {
       std::lock_guard lock(mutex_);
-      for (std::thread& t : threads_) {
-        if (t.joinable()) {
-          next = std::move(t);
-          break;
-        }
-      }
+      if (joined_ == threads_.size()) return;
+      next = &threads_[joined_++];
     }
-    if (!next.joinable()) return;
-    next.join();
+    next->join();
   }
-}
-
-void FakeSessionGuard::hold(WindowHandle, const char* reason) {
-  std::lock_guard lock(mutex_);
-  ++held_;
-  log_.push_back(std::string("hold ") + reason);
-}
-
-void FakeSessionGuard::release(WindowHandle) {
-  std::lock_guard lock(mutex_);
-  --held_;
-  log_.push_back("release");
-}
-
-int FakeSessionGuard::held() const {
-  std::lock_guard lock(mutex_);
-  return held_;
-}
-
-std::vector<std::string> FakeSessionGuard::log() const {
-  std::lock_guard lock(mutex_);
-  return log_;
 }
 
 }  // namespace flindor::testing

@@ -3,12 +3,11 @@
 // pumps (as the GUI thread gets back to its loop while the real thread works), or at once.
 // ThreadWorker runs each on a thread of its own, for the threading tests.
 
+#include <atomic>
 #include <deque>
 #include <mutex>
-#include <string>
 #include <thread>
 #include <utility>
-#include <vector>
 
 #include "platform/ports.h"
 
@@ -32,25 +31,24 @@ class ThreadWorker : public Worker {
  public:
   ~ThreadWorker() override { joinAll(); }
   bool start(void (*job)(void*), void* context) override;
+  // Returns when every job has ended, those started meanwhile included.
   void joinAll();
 
  private:
   std::mutex mutex_;
-  std::vector<std::thread> threads_;
+  std::deque<std::thread> threads_;  // a deque: joining one while another is added is safe
+  std::size_t joined_ = 0;
 };
 
-// The session guard as a count of holds in force, with every call in order.
+// The session guard as the number of holds in force.
 class FakeSessionGuard : public SessionGuard {
  public:
-  void hold(WindowHandle, const char* reason) override;
-  void release(WindowHandle) override;
-  int held() const;
-  std::vector<std::string> log() const;
+  void hold(WindowHandle, const char*) override { ++held_; }
+  void release(WindowHandle) override { --held_; }
+  int held() const { return held_; }
 
  private:
-  mutable std::mutex mutex_;
-  int held_ = 0;
-  std::vector<std::string> log_;
+  std::atomic<int> held_{0};
 };
 
 }  // namespace flindor::testing

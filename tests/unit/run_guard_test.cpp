@@ -3,6 +3,7 @@
 // system refusals; one completion per run; and the pass-through worker under real threads.
 #include <algorithm>
 #include <thread>
+#include <tuple>
 
 #include "download/run_guard.h"
 #include "image/image_layout.h"
@@ -21,15 +22,8 @@ using ::testing::Ne;
 
 enum class Moment { Idle, Sending, CautionOpen, FinalBlockBusy, Complete, Stopped, FinalFailed };
 
-struct Decisions {
-  bool systemMayStop;
-  bool closeAsks;
-  int held;  // session holds in force
-  friend bool operator==(const Decisions&, const Decisions&) = default;
-};
-void PrintTo(const Decisions& d, std::ostream* out) {
-  *out << "{mayStop " << d.systemMayStop << ", asks " << d.closeAsks << ", held " << d.held << "}";
-}
+// Whether the system may stop, whether closing asks, and the session holds in force.
+using Decisions = std::tuple<bool, bool, int>;
 
 struct MomentRow {
   Moment moment;
