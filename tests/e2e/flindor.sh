@@ -142,6 +142,12 @@ flindor_expect_completion() {
     --owner FLINDOR
 }
 
+# Waits for the pass-through back end's caution before the final block; it stays open.
+flindor_expect_caution() {
+  e2e_expect_box WARNING "\n  Cautions :\n  After Press Any Key, \n  Do Not operate anything for about 30 seconds.\n  It will be displayed next message of Upgrading Drive's F/W is finished" \
+    --no-owner
+}
+
 # An image file in C:\IMAGES: flindor_image NAME HEADER [SIZE]; its bytes past the header are a
 # pattern of their offset. Prints the file's Windows path.
 flindor_image() {
