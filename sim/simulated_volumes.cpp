@@ -85,7 +85,8 @@ bool SimulatedVolumes::passThrough(ObjectHandle volume, void* request, std::uint
     error = nt::kErrorNotConnected;
     return false;
   }
-  if (answer.busyMs > timeoutMs || (download && drive->takeFault(FaultKind::TimeOut, block))) {
+  if (answer.busyMs > timeoutMs || (download && answer.status == kScsiStatusGood &&
+                                    drive->takeFault(FaultKind::TimeOut, block))) {
     drive->answerLost();
     error = nt::kErrorSemTimeout;
     bus_.noteAnswer(at, answer,

@@ -104,7 +104,8 @@ class SgDrive {
     const DriveAnswer answer = drive->execute(
         {cdb, io.cmd_len, direction, static_cast<std::uint8_t*>(io.dxferp), io.dxfer_len});
     const bool timedOut =
-        answer.busyMs > io.timeout || (download && drive->takeFault(FaultKind::TimeOut, block));
+        answer.busyMs > io.timeout ||
+        (download && answer.status == 0 && drive->takeFault(FaultKind::TimeOut, block));
     const std::uint32_t waited = answer.busyMs < io.timeout ? answer.busyMs : io.timeout;
     bus_.pause(waited);
     std::string verdict = statusText(answer);
