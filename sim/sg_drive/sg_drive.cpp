@@ -86,11 +86,14 @@ class SgDrive {
       forward = true;
       return 0;
     }
+    // The kernel's own checks: a header it can read, a CDB to send.
+    if (io.interface_id != 'S' || io.cmdp == nullptr || io.cmd_len == 0) {
+      return refuse(where + " not a valid sg_io_hdr", EINVAL);
+    }
     const auto* cdb = static_cast<const std::uint8_t*>(io.cmdp);
     const bool download = io.cmd_len > kDownloadBlockByte && cdb[0] == kDownloadOperation;
     const std::uint8_t block = download ? cdb[kDownloadBlockByte] : 0;
     const std::string timeout = " timeout=" + std::to_string(io.timeout);
-    if (io.interface_id != 'S') return refuse(where + " not an sg_io_hdr", EINVAL);
     if (download && drive->takeFault(FaultKind::IoctlRefused, block)) {
       const auto& [error, name] = kRefusals[refusals_++ % std::size(kRefusals)];
       return refuse(where + " DOWNLOAD block=" + std::to_string(block) +
