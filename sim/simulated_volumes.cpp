@@ -85,7 +85,7 @@ bool SimulatedVolumes::passThrough(ObjectHandle volume, void* request, std::uint
     error = nt::kErrorNotConnected;
     return false;
   }
-  if (answer.busyMs > timeoutMs || (download && answer.status == kScsiStatusGood &&
+  if (answer.busyMs > timeoutMs || (download && answer.status == scsi::kStatusGood &&
                                     drive->takeFault(FaultKind::TimeOut, block))) {
     drive->answerLost();
     error = nt::kErrorSemTimeout;

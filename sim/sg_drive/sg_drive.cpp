@@ -27,16 +27,15 @@
 
 #include "sim/sim_config.h"
 #include "sim/simulated_bus.h"
+#include "sim/wire_values.h"
 
 namespace {
 
 using namespace flindor::sim;
 
 // What the Linux SCSI midlayer reports besides the SCSI status.
-constexpr unsigned short kHostTimedOut = 0x03;      // DID_TIME_OUT
-constexpr unsigned short kDriverSense = 0x08;       // DRIVER_SENSE: sense data is valid
-constexpr unsigned char kDownloadOperation = 0xFE;  // the drive's firmware download command
-constexpr std::size_t kDownloadBlockByte = 2;
+constexpr unsigned short kHostTimedOut = 0x03;  // DID_TIME_OUT
+constexpr unsigned short kDriverSense = 0x08;   // DRIVER_SENSE: sense data is valid
 // The errnos of requests the system refuses before they reach the drive, one after the other,
 // with the Windows errors Wine makes of them (measured): ERROR_INVALID_PARAMETER (87),
 // ERROR_ACCESS_DENIED (5), ERROR_INVALID_HANDLE (6), ERROR_NOT_SUPPORTED (50),
@@ -91,8 +90,8 @@ class SgDrive {
       return refuse(where + " not a valid sg_io_hdr", EINVAL);
     }
     const auto* cdb = static_cast<const std::uint8_t*>(io.cmdp);
-    const bool download = io.cmd_len > kDownloadBlockByte && cdb[0] == kDownloadOperation;
-    const std::uint8_t block = download ? cdb[kDownloadBlockByte] : 0;
+    const bool download = io.cmd_len > zib::kBlockByte && cdb[0] == zib::kDownload;
+    const std::uint8_t block = download ? cdb[zib::kBlockByte] : 0;
     const std::string timeout = " timeout=" + std::to_string(io.timeout);
     if (download && drive->takeFault(FaultKind::IoctlRefused, block)) {
       const auto& [error, name] = kRefusals[refusals_++ % std::size(kRefusals)];
@@ -107,8 +106,8 @@ class SgDrive {
     const DriveAnswer answer = drive->execute(
         {cdb, io.cmd_len, direction, static_cast<std::uint8_t*>(io.dxferp), io.dxfer_len});
     const bool timedOut =
-        answer.busyMs > io.timeout ||
-        (download && answer.status == 0 && drive->takeFault(FaultKind::TimeOut, block));
+        answer.busyMs > io.timeout || (download && answer.status == scsi::kStatusGood &&
+                                       drive->takeFault(FaultKind::TimeOut, block));
     const std::uint32_t waited = answer.busyMs < io.timeout ? answer.busyMs : io.timeout;
     bus_.pause(waited);
     std::string verdict = statusText(answer);
@@ -135,7 +134,7 @@ class SgDrive {
                      : ", then time-out after " + std::to_string(io.timeout) + " ms"));
       return 0;
     }
-    if (answer.status != 0) {
+    if (answer.status != scsi::kStatusGood) {
       const unsigned char length =
           io.mx_sb_len < kSenseBytes ? io.mx_sb_len : static_cast<unsigned char>(kSenseBytes);
       if (io.sbp != nullptr) std::memcpy(io.sbp, answer.sense.data(), length);
@@ -146,7 +145,8 @@ class SgDrive {
     if (direction == DataDirection::In) {
       io.resid = static_cast<int>(io.dxfer_len - answer.transferred);
     }
-    if (answer.status == 0 && download && drive->takeFault(FaultKind::IoctlFails, block)) {
+    if (answer.status == scsi::kStatusGood && download &&
+        drive->takeFault(FaultKind::IoctlFails, block)) {
       drive->answerLost();
       bus_.note(line + " -> " + verdict + ", then lost: fault ioctl-fails");
       errno = kLostErrno;
