@@ -6,6 +6,8 @@ demo_setup
 echo
 echo "FLINDOR is starting under Wine. Open C:\\FLINDOR\\SAMPLE.BIN (File > Open), then"
 echo "Code > Download. The simulated drive takes 8 seconds to program its flash."
+[[ $FLINDOR_PLATFORM == nt ]] &&
+  echo "On the pass-through platform a caution comes before the final block: OK sends it."
 flindor_start
 until [[ -f $E2E_RUN/exit-code ]]; do sleep 0.5; done
 echo "FLINDOR ended with exit code $(<"$E2E_RUN/exit-code")."

@@ -13,6 +13,11 @@ e2e_menu FLINDOR 40003
 e2e_wait_window 'Continue ?'
 e2e_screenshot confirm
 e2e_press 'Continue ?' Yes
+if [[ $FLINDOR_PLATFORM == nt ]]; then
+  E2E_WAIT=30 flindor_expect_caution
+  e2e_screenshot caution
+  e2e_answer_box
+fi
 sleep 4
 e2e_screenshot programming
 E2E_WAIT=30 e2e_expect_box SUCCESS '\n\n    !!! UPDATE COMPLETE !!!\n\n!!! THIS WILL REBOOT YOUR PC !!!      ' --owner FLINDOR

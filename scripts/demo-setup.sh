@@ -1,23 +1,26 @@
-# The demo's machine: a fresh Wine prefix with FLINDOR, the simulated drive and a sample image.
-# The ZIB drive is found last, so it is the one FLINDOR takes as its target.
+# The demo's machine: a fresh Wine prefix with FLINDOR, the simulated drive and a sample image,
+# on the platform FLINDOR_PLATFORM names (aspi or nt). The ZIB drive is found last, so it is the
+# one FLINDOR takes as its target; on the pass-through platform the other drive is not listed.
 # Sourced by demo-interactive.sh and demo-scripted.sh (through scripts/run).
 
 source "$E2E_ROOT/../../tests/e2e/flindor.sh"
 
 demo_setup() {
   e2e_begin
-  flindor_install aspi <<'CONF'
+  flindor_install "${FLINDOR_PLATFORM:-aspi}" <<'CONF'
 adapters 1
 programming-delay-ms 8000
 device
 adapter 0
 target 0
+letter D
 vendor OTHER
 product CD-RW
 revision 1.20
 device
 adapter 0
 target 1
+letter E
 vendor ZIB
 product DVD-ROM KMX4820T
 revision DB10

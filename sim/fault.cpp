@@ -6,7 +6,7 @@
 namespace flindor::sim {
 namespace {
 
-constexpr std::array<std::pair<FaultKind, const char*>, 9> kNames{{
+constexpr std::array<std::pair<FaultKind, const char*>, 10> kNames{{
     {FaultKind::NotAccepted, "not-accepted"},
     {FaultKind::NoCompletion, "no-completion"},
     {FaultKind::AspiError, "aspi-error"},
@@ -14,6 +14,7 @@ constexpr std::array<std::pair<FaultKind, const char*>, 9> kNames{{
     {FaultKind::CheckCondition, "check-condition"},
     {FaultKind::IoctlFails, "ioctl-fails"},
     {FaultKind::IoctlRefused, "ioctl-refused"},
+    {FaultKind::TimeOut, "time-out"},
     {FaultKind::OpenFails, "open-fails"},
     {FaultKind::DropOff, "drop-off"},
 }};

@@ -15,6 +15,7 @@ enum class FaultKind {
   CheckCondition,  // the drive refuses the block with CHECK CONDITION
   IoctlFails,      // pass-through: the drive takes the block, DeviceIoControl still fails
   IoctlRefused,    // pass-through: the storage stack refuses the request; the drive never sees it
+  TimeOut,         // pass-through: the drive takes the block; the host stops waiting for it
   OpenFails,       // pass-through: the volume cannot be opened while the drive waits for it
   DropOff,         // final block: the drive programs its flash, then leaves the bus unanswered
 };

@@ -10,14 +10,18 @@
 //   device                          starts a device; the lines below describe it
 //   adapter 0                       reachable through ASPI at this adapter...
 //   target 1                        ...and target (default 0)
-//   letter E                        reachable as volume E:
+//   letter E                        reachable as volume E: (and through SG_IO on the file
+//                                   behind E: under Wine)
 //   type 5                          peripheral device type byte (default 5, CD/DVD)
 //   vendor ZIB                      INQUIRY texts, padded with blanks
 //   product KMX4820T
 //   revision DA12
 //   fault 10 check-condition [2]    a fault for block 10, the next 2 times (default once);
 //                                   kinds: not-accepted, no-completion, aspi-error,
-//                                   check-condition, ioctl-fails, open-fails, drop-off
+//                                   check-condition, ioctl-fails, ioctl-refused, time-out,
+//                                   open-fails, drop-off (through SG_IO under Wine, each
+//                                   ioctl-refused takes the next errno of EINVAL, EACCES,
+//                                   EBADF, ENOTTY, EISDIR: Windows errors 87, 5, 6, 50, 1)
 
 #include <istream>
 #include <string>

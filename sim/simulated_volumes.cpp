@@ -62,8 +62,10 @@ bool SimulatedVolumes::passThrough(ObjectHandle volume, void* request, std::uint
     error = nt::kErrorNotConnected;
     return false;
   }
-  if (r.Cdb[0] == zib::kDownload &&
-      drive->takeFault(FaultKind::IoctlRefused, r.Cdb[zib::kBlockByte])) {
+  // Faults are planned for DownloadCommands only.
+  const bool download = r.Cdb[0] == zib::kDownload;
+  const std::uint8_t block = r.Cdb[zib::kBlockByte];
+  if (download && drive->takeFault(FaultKind::IoctlRefused, block)) {
     error = bus_.settings.refusalError;
     bus_.note(at + " pass-through refused with error " + std::to_string(error) +
               ": fault ioctl-refused");
@@ -83,7 +85,8 @@ bool SimulatedVolumes::passThrough(ObjectHandle volume, void* request, std::uint
     error = nt::kErrorNotConnected;
     return false;
   }
-  if (answer.busyMs > timeoutMs) {
+  if (answer.busyMs > timeoutMs || (download && answer.status == scsi::kStatusGood &&
+                                    drive->takeFault(FaultKind::TimeOut, block))) {
     drive->answerLost();
     error = nt::kErrorSemTimeout;
     bus_.noteAnswer(at, answer,
@@ -96,11 +99,8 @@ bool SimulatedVolumes::passThrough(ObjectHandle volume, void* request, std::uint
                 std::min<std::size_t>(r.SenseInfoLength, kSenseBytes));
   }
   if (direction == DataDirection::In) r.DataTransferLength = answer.transferred;
-  const auto cdbBlock = r.Cdb[0] == zib::kDownload
-                            ? std::optional<std::uint8_t>(r.Cdb[zib::kBlockByte])
-                            : std::nullopt;
-  if (answer.status == scsi::kStatusGood && cdbBlock &&
-      drive->takeFault(FaultKind::IoctlFails, *cdbBlock)) {
+  if (answer.status == scsi::kStatusGood && download &&
+      drive->takeFault(FaultKind::IoctlFails, block)) {
     drive->answerLost();
     bus_.noteAnswer(at, answer, verdict + ", then lost: fault ioctl-fails");
     error = nt::kErrorIoDevice;

@@ -1,12 +1,16 @@
 # FLINDOR's own steps for the end-to-end tests, on top of lib.sh: installing the program with the
 # simulated drive, choosing the platform, making image files.
 #
-# Given by CMakeLists.txt: FLINDOR_EXE, FLINDOR_SIM_DLL.
+# Given by CMakeLists.txt: FLINDOR_EXE, FLINDOR_SIM_DLL, FLINDOR_SG_PRELOAD (the simulated drive
+# behind SG_IO, with the loader's literal $LIB in its path).
 
 source "$E2E_LIB"
 
 # Installs flindor.exe in C:\FLINDOR. On the ASPI platform (the default) the simulated
-# wnaspi32.dll goes beside it, described by the sim configuration on standard input.
+# wnaspi32.dll goes beside it, described by the sim configuration on standard input. On the
+# pass-through platform (nt) each device with a `letter` answers behind that drive letter:
+# Wine's IOCTL_SCSI_PASS_THROUGH_DIRECT becomes SG_IO on the file behind the letter, which the
+# preloaded simulated drive answers (see flindor_start).
 # flindor_install aspi|nt|aspi-without-manager < sim-config
 # A test may install again in the same prefix to try another platform: each install starts
 # from the base DLL overrides and leaves no simulated manager behind where none belongs. The
@@ -32,6 +36,7 @@ flindor_install() {
       e2e_install FLINDOR "$FLINDOR_EXE"
       ;;
   esac
+  FLINDOR_PLATFORM=$platform
   FLINDOR_INSTALLED=$E2E_INSTALLED/$(basename "$FLINDOR_EXE")
 }
 
@@ -56,16 +61,46 @@ flindor_configure() {
   export FLINDOR_SIM_CONFIG=$FLINDOR_CONFIG
 }
 
-flindor_start() { e2e_start "$FLINDOR_INSTALLED"; }
+# Starts the installed program. On the pass-through platform the simulated drive is preloaded
+# into this one process (not the wineserver, nor the test driver), and the letters of the
+# devices the sim configuration describes are mapped anew.
+flindor_start() {
+  if [[ $FLINDOR_PLATFORM != nt ]]; then
+    e2e_start "$FLINDOR_INSTALLED"
+    return
+  fi
+  [[ -n ${FLINDOR_SG_PRELOAD:-} ]] || e2e_fail "no simulated SG_IO drive was built (host g++)"
+  _flindor_map_letters
+  LD_PRELOAD=$FLINDOR_SG_PRELOAD e2e_start "$FLINDOR_INSTALLED"
+}
 
-# The sim configuration of one ZIB KMX4820T on adapter 0: flindor_zib_drive [TARGET] [REVISION],
-# by default at target 1 with revision DA12; for an unquoted here-document, e.g.
+# A letter with a device is a folder (X:) and an empty file behind it (X::), the file Wine
+# opens for \\.\X: and runs SG_IO on. Letters of an earlier configuration are taken away.
+_flindor_map_letters() {
+  local dosdevices=$WINEPREFIX/dosdevices letters=$E2E_RUN/letters letter
+  for letter in "$letters"/*; do
+    [[ -d $letter ]] && rm -f "$dosdevices/${letter##*/}:" "$dosdevices/${letter##*/}::"
+  done
+  rm -rf "$letters"
+  for letter in $(sed -n 's/^[[:space:]]*letter[[:space:]]\+\([A-Za-z]\)[[:space:]]*$/\1/p' "$FLINDOR_CONFIG" |
+    tr 'A-Z' 'a-z'); do
+    mkdir -p "$letters/$letter" && : >"$letters/$letter.device" &&
+      ln -sfn "$letters/$letter" "$dosdevices/$letter:" &&
+      ln -sfn "$letters/$letter.device" "$dosdevices/$letter::" ||
+      e2e_fail "could not map drive letter $letter:"
+  done
+}
+
+# The sim configuration of one ZIB KMX4820T: flindor_zib_drive [TARGET|LETTER] [REVISION], by
+# default on adapter 0 at target 1 with revision DA12, or behind a drive letter (A to Z) for the
+# pass-through platform; for an unquoted here-document, e.g.
 #   flindor_install aspi <<CONF
 #   $(flindor_zib_drive 3)
 #   CONF
 flindor_zib_drive() {
-  printf 'device\nadapter 0\ntarget %s\nvendor ZIB\nproduct DVD-ROM KMX4820T\nrevision %s\n' \
-    "${1:-1}" "${2:-DA12}"
+  local at="adapter 0\ntarget ${1:-1}"
+  [[ ${1:-} =~ ^[A-Z]$ ]] && at="letter $1"
+  printf "device\n$at\nvendor ZIB\nproduct DVD-ROM KMX4820T\nrevision %s\n" "${2:-DA12}"
 }
 
 # Opens an image as a person does and takes the acceptance message:
@@ -107,6 +142,12 @@ flindor_expect_completion() {
     --owner FLINDOR
 }
 
+# Waits for the pass-through back end's caution before the final block; it stays open.
+flindor_expect_caution() {
+  e2e_expect_box WARNING "\n  Cautions :\n  After Press Any Key, \n  Do Not operate anything for about 30 seconds.\n  It will be displayed next message of Upgrading Drive's F/W is finished" \
+    --no-owner
+}
+
 # An image file in C:\IMAGES: flindor_image NAME HEADER [SIZE]; its bytes past the header are a
 # pattern of their offset. Prints the file's Windows path.
 flindor_image() {
@@ -133,7 +174,8 @@ flindor_expect_flashed() {
 
 # The drive's commands in the transcript: flindor_expect_downloads BLOCK... checks that the
 # DownloadCommands came for exactly these blocks, in this order, each with its framed length
-# (2052 bytes, 2056 for the final block) and a good CRC.
+# (2052 bytes, 2056 for the final block) and a good CRC; through SG_IO also with its time-out
+# (2 s, 200 s for the final block).
 flindor_expect_downloads() {
   local got=() line block len
   # Discovery asks the drive first, so a missing transcript means the drive was never reached.
@@ -144,6 +186,8 @@ flindor_expect_downloads() {
     block=${BASH_REMATCH[1]} len=${BASH_REMATCH[2]}
     [[ ${BASH_REMATCH[3]} == ok ]] || e2e_fail "block $block went with a bad CRC: $line"
     ((len == (block == 63 ? 2056 : 2052))) || e2e_fail "block $block went with $len bytes: $line"
+    [[ ! $line =~ timeout=([0-9]+) ]] || ((BASH_REMATCH[1] == (block == 63 ? 200000 : 2000))) ||
+      e2e_fail "block $block went with a time-out of ${BASH_REMATCH[1]} ms: $line"
     got+=("$block")
   done <"$FLINDOR_TRANSCRIPT"
   [[ ${got[*]} == "$*" ]] ||

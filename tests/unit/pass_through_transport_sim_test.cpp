@@ -70,14 +70,21 @@ TEST_F(PassThroughSimTest, EachFaultStopsTheRunWithItsMessageAndTheBlockCanBeSen
   drive.planFault(3, sim::FaultKind::OpenFails);
   drive.planFault(5, sim::FaultKind::IoctlFails);  // taken by the drive, the answer lost
   drive.planFault(7, sim::FaultKind::CheckCondition);
+  drive.planFault(9, sim::FaultKind::IoctlRefused);  // never reaches the drive
+  drive.planFault(11, sim::FaultKind::TimeOut);      // taken by the drive, the wait ran out
   EXPECT_EQ(sendFrom(0), 3);
   EXPECT_EQ(sendFrom(3), 5);
   EXPECT_EQ(sendFrom(5), 7);
-  EXPECT_EQ(sendFrom(7), 64);
+  EXPECT_EQ(sendFrom(7), 9);
+  EXPECT_EQ(drive.expectedBlock(), 9);
+  EXPECT_EQ(sendFrom(9), 11);
+  EXPECT_EQ(sendFrom(11), 64);
   EXPECT_EQ(drive.flashed(), imageData());
   EXPECT_THAT(ui.boxLog(), ElementsAre("box none [Info] DoRoroDor CreateHandle ERROR : \\\\.\\E:" +
                                            std::string(14 + 1, ' ') + " 0x30",
-                                       "box none [Info]  Download File Write Error : 5 0x30"));
+                                       "box none [Info]  Download File Write Error : 5 0x30",
+                                       "box none [Info]  Download File Write Error : 9 0x30",
+                                       "box none [Info]  Download File Write Error : 11 0x30"));
   EXPECT_EQ(volumes.openHandles(), 0);
 }
 

@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# The whole update on the pass-through platform, through Wine's own pass-through code: blocks 0
+# to 62 go out, then the caution message (no owner) holds back the final block until it is
+# closed; while the drive programs its flash the window stays alive and the progress bar grows;
+# the completion message, the reboot request and the end. The drive got the 64 blocks once
+# each, in order, with their lengths, CRCs and time-outs, and flashed the image's data.
+source "$(dirname "$0")/flindor.sh"
+e2e_begin
+flindor_install nt <<CONF
+programming-delay-ms 5000
+$(flindor_zib_drive E)
+CONF
+image=$(flindor_image NEW.BIN DA13X)
+
+flindor_start
+e2e_wait_window FLINDOR
+flindor_open "$image"
+flindor_confirm_download
+flindor_expect_caution
+flindor_expect_downloads $(seq 0 62)
+e2e_answer_box
+flindor_wait_programming
+started=$(e2e_clock_ms)
+
+e2e_sleep_until_ms $((started + 1600))
+e2e_screenshot programming
+first=$E2E_SHOT
+e2e_sleep_until_ms $(($(e2e_clock_ms) + 2000))
+e2e_screenshot later
+flindor_read_strip
+flindor_expect_progress 3 33
+flindor_read_strip "$first"
+flindor_expect_frame --progress
+flindor_expect_progress 2 $((FLINDOR_STEP - 1))
+
+flindor_expect_completion
+sleep 0.5
+e2e_screenshot complete
+flindor_read_strip
+flindor_expect_progress 34 34
+e2e_answer_box
+e2e_expect_exit 0
+flindor_expect_downloads $(seq 0 63)
+flindor_expect_flashed NEW.BIN
+e2e_pass
