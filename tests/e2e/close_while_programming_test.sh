@@ -7,12 +7,7 @@ flindor_install aspi <<CONF
 programming-delay-ms 8000
 $(flindor_zib_drive)
 CONF
-image=$(flindor_image NEW.BIN DA13X)
-
-flindor_start
-e2e_wait_window FLINDOR
-flindor_open "$image"
-flindor_confirm_download
+flindor_start_download
 flindor_wait_programming
 flindor_close_while_programming Yes
 e2e_expect_exit 0 3  # at once, while the drive still programs

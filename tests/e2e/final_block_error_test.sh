@@ -10,12 +10,7 @@ programming-delay-ms 2500
 $(flindor_zib_drive)
 fault 63 aspi-error
 CONF
-image=$(flindor_image NEW.BIN DA13X)
-
-flindor_start
-e2e_wait_window FLINDOR
-flindor_open "$image"
-flindor_confirm_download
+flindor_start_download
 e2e_dismiss_box WARNING 'ERROR  !!' --owner FLINDOR
 
 # The bar ran while the drive was busy; from the error on it stands still.

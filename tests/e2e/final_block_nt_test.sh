@@ -14,12 +14,7 @@ fault 63 ioctl-refused 5
 fault 63 check-condition
 fault 63 time-out
 CONF
-image=$(flindor_image NEW.BIN DA13X)
-
-flindor_start
-e2e_wait_window FLINDOR
-flindor_open "$image"
-flindor_confirm_download
+flindor_start_download
 for refusal in EINVAL EACCES EBADF ENOTTY EISDIR drive; do
   e2e_step "the final block, refused: $refusal"
   flindor_expect_caution

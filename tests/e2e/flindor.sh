@@ -120,6 +120,17 @@ flindor_open() {
   e2e_dismiss_box Confirm ' !!! FLASH FILE OPEN !!!' --owner FLINDOR
 }
 
+# The start of most updates: FLINDOR started, an image NEW.BIN of version DA13X opened, and a
+# Download confirmed.
+flindor_start_download() {
+  local image
+  image=$(flindor_image NEW.BIN DA13X)
+  flindor_start
+  e2e_wait_window FLINDOR
+  flindor_open "$image"
+  flindor_confirm_download
+}
+
 # Download, and Yes in the confirmation: flindor_confirm_download [--toolbar].
 flindor_confirm_download() {
   if [[ ${1:-} == --toolbar ]]; then e2e_toolbar FLINDOR 40003; else e2e_menu FLINDOR 40003; fi
@@ -127,7 +138,6 @@ flindor_confirm_download() {
   e2e_press 'Continue ?' Yes
 }
 
-# Waits for the completion message; it stays open (e2e_answer_box takes it).
 # The close box while a block is out or the drive programs: the question, answered $1 (Yes|No).
 flindor_close_while_programming() {
   e2e_close FLINDOR
@@ -137,6 +147,7 @@ flindor_close_while_programming() {
   e2e_answer_box "$1"
 }
 
+# Waits for the completion message; it stays open (e2e_answer_box takes it).
 flindor_expect_completion() {
   e2e_expect_box SUCCESS '\n\n    !!! UPDATE COMPLETE !!!\n\n!!! THIS WILL REBOOT YOUR PC !!!      ' \
     --owner FLINDOR
@@ -193,6 +204,26 @@ flindor_expect_downloads() {
   [[ ${got[*]} == "$*" ]] ||
     e2e_fail "$(printf 'the drive got the blocks:\n  %s\nexpected:\n  %s' "${got[*]:-none}" "${*:-none}")"
   e2e_step "the drive got blocks ${1:-none}${2:+ ... ${!#}} ($# commands)"
+}
+
+# Just after the drive began to program: the bar shows from the first tick of a timer of 1 s,
+# at step 2, and grows by a step a tick. Both pictures first, read later: the time between them
+# is what counts.
+flindor_expect_bar_grows() {
+  local started first later step
+  started=$(e2e_clock_ms)
+  e2e_sleep_until_ms $((started + 1600))
+  e2e_screenshot programming
+  first=$E2E_SHOT
+  e2e_sleep_until_ms $(($(e2e_clock_ms) + 2000))
+  e2e_screenshot later
+  later=$E2E_SHOT
+  flindor_read_strip "$first"
+  flindor_expect_frame --progress
+  flindor_expect_progress 2 20
+  step=$FLINDOR_STEP
+  flindor_read_strip "$later"
+  flindor_expect_progress $((step + 1)) 33
 }
 
 # Waits until the drive programs its flash: the flashed data is written when that begins.

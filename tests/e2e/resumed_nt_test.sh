@@ -12,12 +12,7 @@ $(flindor_zib_drive E)
 fault 10 check-condition
 fault 20 ioctl-fails
 CONF
-image=$(flindor_image NEW.BIN DA13X)
-
-flindor_start
-e2e_wait_window FLINDOR
-flindor_open "$image"
-flindor_confirm_download
+flindor_start_download
 e2e_dismiss_box WARNING 'FAIL TO Write Download FILE' --no-owner
 flindor_expect_downloads $(seq 0 10)
 grep -q 'block=10 .* -> CHECK CONDITION (fault check-condition)$' "$FLINDOR_TRANSCRIPT" ||

@@ -24,21 +24,7 @@ e2e_expect_text 'Continue ?' 1023 \
   'The system will be rebooted after upgrading ROM-drive F/W.\n do you wish to continue?'
 e2e_press 'Continue ?' Yes
 flindor_wait_programming
-started=$(e2e_clock_ms)
-
-# The bar shows from the first tick of a timer of 1 s, at step 2, and grows by a step a tick.
-# Both pictures first, read later: the time between them is what counts.
-e2e_sleep_until_ms $((started + 1600))
-e2e_screenshot programming
-first=$E2E_SHOT
-e2e_sleep_until_ms $(($(e2e_clock_ms) + 2000))
-e2e_screenshot later
-later=$E2E_SHOT
-flindor_read_strip "$first"
-flindor_expect_frame --progress
-flindor_expect_progress 2 20
-flindor_read_strip "$later"
-flindor_expect_progress $((FLINDOR_STEP + 1)) 33
+flindor_expect_bar_grows
 
 # Committed: Exit, Open and About are refused without a word, and a Download sends nothing
 # more. Reading a field waits until the program has handled them; an Open or About that acted

@@ -10,28 +10,12 @@ flindor_install nt <<CONF
 programming-delay-ms 5000
 $(flindor_zib_drive E)
 CONF
-image=$(flindor_image NEW.BIN DA13X)
-
-flindor_start
-e2e_wait_window FLINDOR
-flindor_open "$image"
-flindor_confirm_download
+flindor_start_download
 flindor_expect_caution
 flindor_expect_downloads $(seq 0 62)
 e2e_answer_box
 flindor_wait_programming
-started=$(e2e_clock_ms)
-
-e2e_sleep_until_ms $((started + 1600))
-e2e_screenshot programming
-first=$E2E_SHOT
-e2e_sleep_until_ms $(($(e2e_clock_ms) + 2000))
-e2e_screenshot later
-flindor_read_strip
-flindor_expect_progress 3 33
-flindor_read_strip "$first"
-flindor_expect_frame --progress
-flindor_expect_progress 2 $((FLINDOR_STEP - 1))
+flindor_expect_bar_grows
 
 flindor_expect_completion
 sleep 0.5
