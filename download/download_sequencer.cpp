@@ -63,6 +63,12 @@ bool imageStillAccepted() {
   return false;
 }
 
+// The block never went to the drive: the run stops at it, and the session may end again.
+void stopBeforeSending() {
+  appState.blockInFlight = 0;
+  releaseSession();
+}
+
 bool refusedBySystem(std::uint32_t error) {
   for (const std::uint32_t refusal : kSystemRefusals) {
     if (error == refusal) return true;
@@ -117,8 +123,7 @@ void downloadStep() {
   if ((s.nextBlock != 0 || imageStillAccepted()) && loadBlock()) {
     sendBlock();
   } else {
-    s.blockInFlight = 0;
-    releaseSession();  // stopped at this block
+    stopBeforeSending();
   }
 }
 
@@ -133,8 +138,7 @@ void sendBlock() {
                              kIconWarning);
       // The box has no owner: the window may have been closed while it was open.
       if (s.closing != 0) {
-        s.blockInFlight = 0;
-        releaseSession();
+        stopBeforeSending();
         return;
       }
       startProgressDisplay();

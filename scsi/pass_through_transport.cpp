@@ -35,8 +35,6 @@ struct PassThroughCommand {
 // The one DownloadCommand that may be out: the worker writes its results before it hands the
 // command back with a synchronous send, and the GUI thread reads them only after that.
 PassThroughCommand download;
-// Set while the worker has the command, so a stray or repeated 0x4323 cannot report it twice.
-bool downloadAwaited = false;
 PassThroughResultHandler resultHandler = nullptr;
 
 // Formats into the one message buffer, cut to its size, and shows it.
@@ -121,16 +119,13 @@ void passThroughDownloadCommand(std::uint8_t entryIndex, std::uint8_t block) {
   prepare(download, entryIndex, downloadCdb(block), kScsiIoctlDataOut, framedBlockBytes(block),
           block == kFinalBlock ? kPassThroughFinalBlockTimeoutSeconds
                                : kPassThroughBlockTimeoutSeconds);
-  downloadAwaited = true;
-  if (!ports().worker->start(runDownload, nullptr)) {
-    downloadAwaited = false;
-    report({PassThroughFailure::NotStarted, 0});
-  }
+  if (!ports().worker->start(runDownload, nullptr)) report({PassThroughFailure::NotStarted, 0});
 }
 
 void passThroughDownloadFinished() {
-  if (!downloadAwaited) return;
-  downloadAwaited = false;
+  // Only the hand-off of the block that is out counts: a stray or repeated 0x4323 finds it
+  // reported already (its outcome cleared blockOutstanding).
+  if (appState.blockOutstanding == 0) return;
   const PassThroughCommand& command = download;
   if (!command.opened) {
     showInfo(scsi_text::kOpenFailedFormat, command.path);

@@ -44,7 +44,8 @@ using PassThroughResultHandler = void (*)(PassThroughOutcome outcome);
 void setPassThroughResultHandler(PassThroughResultHandler handler);
 
 // Sends `block` from blockBuffer to the drive letter of driveTable[entryIndex] on a worker
-// thread and returns at once. blockBuffer belongs to the command until its outcome is handled.
+// thread and returns at once; the caller has set blockOutstanding, which the outcome's handler
+// clears. blockBuffer belongs to the command until its outcome is handled.
 void passThroughDownloadCommand(std::uint8_t entryIndex, std::uint8_t block);
 
 // The main window's command 0x4323: shows the transport's message for a failure, if any, and

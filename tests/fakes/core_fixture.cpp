@@ -7,7 +7,11 @@ namespace flindor::testing {
 PassThroughOutcome CoreTest::passThroughBlock(std::uint8_t entryIndex, std::uint8_t block) {
   static PassThroughOutcome outcome;
   outcome = {PassThroughFailure::NotStarted, 0xFFFFFFFF};
-  setPassThroughResultHandler([](PassThroughOutcome given) { outcome = given; });
+  setPassThroughResultHandler([](PassThroughOutcome given) {
+    outcome = given;
+    appState.blockOutstanding = 0;  // as the download does with every outcome
+  });
+  appState.blockOutstanding = 1;                  // as the download sets it
   passThroughDownloadCommand(entryIndex, block);  // the worker runs at once
   passThroughDownloadFinished();                  // the command it sent to the main window
   installDownloadSequencer();
