@@ -153,6 +153,19 @@ flindor_expect_completion() {
     --owner FLINDOR
 }
 
+# Under the completion message: a full bar in its frame; then OK, the reboot request, and the end.
+# Under Wine the reboot request ends every other process of the session, the driver's too; the
+# program itself then ends as after any reboot request.
+flindor_expect_full_bar_and_reboot() {
+  sleep 0.5  # the bar was filled before the message; its paint may still be on the way
+  e2e_screenshot complete
+  flindor_read_strip
+  flindor_expect_frame --progress
+  flindor_expect_progress 34 34
+  e2e_answer_box
+  e2e_expect_exit 0
+}
+
 # Waits for the pass-through back end's caution before the final block; it stays open.
 flindor_expect_caution() {
   e2e_expect_box WARNING "\n  Cautions :\n  After Press Any Key, \n  Do Not operate anything for about 30 seconds.\n  It will be displayed next message of Upgrading Drive's F/W is finished" \

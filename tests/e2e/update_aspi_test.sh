@@ -47,16 +47,7 @@ flindor_close_while_programming No
 e2e_expect_running
 
 flindor_expect_completion
-# The bar was filled before the message; give its paint a moment to reach the screen.
-sleep 0.5
-e2e_screenshot complete
-flindor_read_strip
-flindor_expect_frame --progress
-flindor_expect_progress 34 34
-# Under Wine the reboot request ends every other process of the session, the driver's too;
-# the program itself then ends as after any reboot request.
-e2e_answer_box
-e2e_expect_exit 0
+flindor_expect_full_bar_and_reboot
 
 flindor_expect_downloads $(seq 0 63)
 flindor_expect_flashed NEW.BIN

@@ -18,12 +18,7 @@ flindor_wait_programming
 flindor_expect_bar_grows
 
 flindor_expect_completion
-sleep 0.5
-e2e_screenshot complete
-flindor_read_strip
-flindor_expect_progress 34 34
-e2e_answer_box
-e2e_expect_exit 0
+flindor_expect_full_bar_and_reboot
 flindor_expect_downloads $(seq 0 63)
 flindor_expect_flashed NEW.BIN
 e2e_pass
