@@ -6,6 +6,7 @@
 #include "image/image_layout.h"
 #include "image/image_messages.h"
 #include "platform/ports.h"
+#include "platform/private_commands.h"
 #include "scsi/aspi_transport.h"
 #include "scsi/pass_through_transport.h"
 #include "state/app_state.h"
@@ -169,7 +170,8 @@ void blockFinished(bool succeeded) {
     } else {
       // This may run on the ASPI manager's thread: the timer and the session hold belong to the
       // GUI thread.
-      ui.sendCommand(s.mainWindow, kCommandDownloadStopped, kCommandDownloadStopped);
+      sendPrivateCommand(s.mainWindow, kCommandDownloadStopped,
+                         expectCommand(kCommandDownloadStopped));
       ui.messageBox(s.controlPanel, download_text::kAspiError, download_text::kWarning,
                     kIconExclamation);
     }

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "image/image_commands.h"
+#include "platform/private_commands.h"
 #include "scsi/aspi_transport.h"
 #include "scsi/discovery_messages.h"
 #include "scsi/pass_through_transport.h"
@@ -36,7 +37,7 @@ void copyInquiryTexts(const std::uint8_t* data, DriveEntry& entry) {
 }
 
 void sendToMainWindow(std::uint16_t command) {
-  ports().ui->sendCommand(appState.mainWindow, command, command);
+  sendPrivateCommand(appState.mainWindow, command, expectCommand(command));
 }
 
 void reportNoUsableDrive(const char* text, const char* caption) {

@@ -5,6 +5,7 @@
 
 #include "image/image_layout.h"
 #include "platform/format_text.h"
+#include "platform/private_commands.h"
 #include "platform/scoped_handle.h"
 #include "scsi/scsi_commands.h"
 #include "scsi/scsi_messages.h"
@@ -30,6 +31,7 @@ struct PassThroughCommand {
   bool opened;
   bool carriedOut;
   std::uint32_t error;
+  std::uint32_t token;  // downloads only: what the hand-off carries, so it names this command
 };
 
 // The one DownloadCommand that may be out: the worker writes its results before it hands the
@@ -83,8 +85,7 @@ void execute(PassThroughCommand& command) {
 
 void runDownload(void*) {
   execute(download);
-  ports().ui->sendCommand(appState.mainWindow, kCommandPassThroughFinished,
-                          kCommandPassThroughFinished);
+  sendPrivateCommand(appState.mainWindow, kCommandPassThroughFinished, download.token);
 }
 
 void report(PassThroughOutcome outcome) {
@@ -116,6 +117,8 @@ void passThroughDownloadCommand(std::uint8_t entryIndex, std::uint8_t block) {
   }
   download.kind = Kind::Download;
   download.block = block;
+  // Only this command's hand-off is taken from now on.
+  download.token = expectCommand(kCommandPassThroughFinished);
   prepare(download, entryIndex, downloadCdb(block), kScsiIoctlDataOut, framedBlockBytes(block),
           block == kFinalBlock ? kPassThroughFinalBlockTimeoutSeconds
                                : kPassThroughBlockTimeoutSeconds);
@@ -123,8 +126,7 @@ void passThroughDownloadCommand(std::uint8_t entryIndex, std::uint8_t block) {
 }
 
 void passThroughDownloadFinished() {
-  // Only the hand-off of the block that is out counts: a stray or repeated 0x4323 finds it
-  // reported already (its outcome cleared blockOutstanding).
+  // The router took this command's own token; a block must still be out for it.
   if (appState.blockOutstanding == 0) return;
   const PassThroughCommand& command = download;
   if (!command.opened) {

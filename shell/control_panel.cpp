@@ -2,6 +2,7 @@
 
 #include "download/download_sequencer.h"
 #include "image/image_commands.h"
+#include "platform/private_commands.h"
 #include "scsi/discovery.h"
 #include "scsi/discovery_messages.h"
 #include "shell/progress_geometry.h"
@@ -72,7 +73,8 @@ void controlPanelPainted() {
   // Set first on both paths, so a repaint behind the message box cannot report again.
   s.discoveryReported = 1;
   if (s.supportedDriveFound != 0) {
-    ports().ui->sendCommand(s.mainWindow, kCommandDiscoveryFinished, kCommandDiscoveryFinished);
+    sendPrivateCommand(s.mainWindow, kCommandDiscoveryFinished,
+                       expectCommand(kCommandDiscoveryFinished));
     return;
   }
   ports().ui->messageBox(s.mainWindow, discovery_text::kNoZibDrive, discovery_text::kNoVadade,

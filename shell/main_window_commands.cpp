@@ -2,6 +2,7 @@
 
 #include "download/download_sequencer.h"
 #include "image/image_commands.h"
+#include "platform/private_commands.h"
 #include "scsi/discovery.h"
 #include "scsi/pass_through_transport.h"
 #include "shell/window_messages.h"
@@ -15,11 +16,13 @@ bool downloadCommitted() { return appState.finalBlockBusy != 0 || appState.downl
 }  // namespace
 
 void mainWindowCommand(std::uintptr_t wParam, std::intptr_t lParam) {
-  const std::uint16_t argument = lowWord(static_cast<std::uintptr_t>(lParam));
+  const std::uint16_t id = lowWord(wParam);
+  // The program's own commands count only with the token it gave them, once each.
+  const bool own = takeCommand(id, wParam, lParam);
   // While the ASPI scan runs, the drive table is still being filled and the scan owns the
   // selected address: no image, and no block, until discovery has finished.
   const bool discovered = appState.discoveryFinished != 0;
-  switch (lowWord(wParam)) {
+  switch (id) {
     case kCommandExit:
       exitCommand();
       break;
@@ -33,16 +36,16 @@ void mainWindowCommand(std::uintptr_t wParam, std::intptr_t lParam) {
       if (discovered) openImage();
       break;
     case kCommandDownloadStopped:
-      if (argument == kCommandDownloadStopped) downloadStopped();
+      if (own) downloadStopped();
       break;
     case kCommandPassThroughFinished:
-      if (argument == kCommandPassThroughFinished) passThroughDownloadFinished();
+      if (own) passThroughDownloadFinished();
       break;
     case kCommandNextInquiry:
-      if (argument == kCommandNextInquiry) nextInquiry();
+      if (own && !discovered) nextInquiry();
       break;
     case kCommandDiscoveryFinished:
-      if (argument == kCommandDiscoveryFinished) finishDiscovery();
+      if (own && !discovered) finishDiscovery();
       break;
     default:
       break;  // the accelerator's 40012 and anything else: nothing

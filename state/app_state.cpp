@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "platform/private_commands.h"
 #include "state/model_letters.h"
 
 namespace flindor {
@@ -11,6 +12,7 @@ AppState appState;
 void resetAppState() {
   std::destroy_at(&appState);
   std::construct_at(&appState);
+  resetPrivateCommands();
 }
 
 bool isSupportedDrive(const DriveEntry& entry) {

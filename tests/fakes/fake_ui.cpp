@@ -91,8 +91,9 @@ void FakeUi::showDialog(int templateId, WindowHandle owner) {
 }
 
 void FakeUi::sendCommand(WindowHandle window, std::uintptr_t wParam, std::intptr_t lParam) {
-  record("command " + windowName(window) + " " + std::to_string(wParam) + " " +
-         std::to_string(lParam));
+  // The low words only: what the program's own commands carry above them is a token.
+  record("command " + windowName(window) + " " + std::to_string(wParam & 0xFFFF) + " " +
+         std::to_string(static_cast<std::uintptr_t>(lParam) & 0xFFFF));
   if (onCommand) onCommand(window, wParam, lParam);
 }
 

@@ -1,6 +1,7 @@
 #include "shell/main_window_commands.h"
 
 #include "download/download_sequencer.h"
+#include "platform/private_commands.h"
 #include "scsi/discovery.h"
 #include "shell/window_messages.h"
 #include "tests/fakes/core_fixture.h"
@@ -33,16 +34,19 @@ TEST_F(MainWindowCommandsTest, RoutesMenuToolbarAndAcceleratorCommandsAlike) {
                           "beep", "box main [WARNING] FLASH FILE NOT OPEN!! 0x10", "quit 0"));
 }
 
-TEST_F(MainWindowCommandsTest, PrivateCommandsActOnlyWithTheirOwnIdInLParam) {
+TEST_F(MainWindowCommandsTest, PrivateCommandsActOnlyWithTheTokenTheProgramGaveThemOnce) {
+  appState.discoveryFinished = 0;
   appState.platformKind = 1;
-  command(kCommandNextInquiry, 1);
-  command(kCommandDiscoveryFinished, 4660);
-  EXPECT_THAT(ui.log(), IsEmpty());
-  command(kCommandNextInquiry, 0x7FFF0000 | kCommandNextInquiry);  // only the low word counts
-  EXPECT_THAT(ui.log(),
-              ElementsAre("box none [Info] WINDOW NT, 2000, XP Version Inquiry Error !!  0x30"));
-  ui.clear();
+  // What another program can send: the id in both low words, anything above them.
+  command(kCommandNextInquiry, kCommandNextInquiry);
+  command(kCommandNextInquiry, 0x7FFF0000 | kCommandNextInquiry);
   command(kCommandDiscoveryFinished, kCommandDiscoveryFinished);
+  const PrivateCommand finished =
+      privateCommand(kCommandDiscoveryFinished, expectCommand(kCommandDiscoveryFinished));
+  mainWindowCommand(finished.wParam, finished.lParam - 1);  // the id's low word altered
+  EXPECT_THAT(ui.log(), IsEmpty());
+  mainWindowCommand(finished.wParam, finished.lParam);
+  mainWindowCommand(finished.wParam, finished.lParam);  // taken once only
   EXPECT_THAT(ui.log(), ElementsAre("box main [No ROM Drive]  No DVD-ROM Drive Attached. 0x10",
                                     "destroy main"));
 }
