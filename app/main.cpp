@@ -9,6 +9,7 @@
 #include "app/dialog_procs.h"
 #include "app/win32_aspi_library.h"
 #include "app/win32_aspi_manager.h"
+#include "app/win32_clock.h"
 #include "app/win32_file_system.h"
 #include "app/win32_heap.h"
 #include "app/win32_session_guard.h"
@@ -18,6 +19,7 @@
 #include "app/win32_worker.h"
 #include "app/window_procedures.h"
 #include "download/download_sequencer.h"
+#include "platform/private_commands.h"
 #include "res/resource.h"
 #include "shell/aspi_startup.h"
 #include "shell/platform_detection.h"
@@ -44,6 +46,7 @@ struct Win32Ports {
     p.system = &system;
     p.worker = &worker;
     p.session = &session;
+    p.clock = &clock;
     installDownloadSequencer();
   }
   win32::Win32UserInterface ui;
@@ -55,11 +58,24 @@ struct Win32Ports {
   win32::Win32System system;
   win32::Win32Worker worker;
   win32::Win32SessionGuard session;
+  win32::Win32Clock clock;
 };
 
 // The ports outlive the run: a request still out when the window closes completes on another
 // thread, and must find them in place until the process ends.
 alignas(Win32Ports) unsigned char portsStorage[sizeof(Win32Ports)];
+
+// What differs from run to run and is not visible to another program: the key of the tokens the
+// program's own commands carry.
+std::uint64_t startupEntropy() {
+  LARGE_INTEGER counter{};
+  QueryPerformanceCounter(&counter);
+  const auto where = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(&counter));
+  const std::uint32_t low = static_cast<std::uint32_t>(counter.LowPart) ^ GetTickCount() ^ where;
+  const std::uint32_t high = GetCurrentProcessId() ^ (GetCurrentThreadId() << 16) ^
+                             static_cast<std::uint32_t>(counter.HighPart);
+  return (std::uint64_t{high} << 32) | low;
+}
 
 bool registerMainWindowClass(HINSTANCE instance) {
   WNDCLASSEXA windowClass{};
@@ -102,6 +118,7 @@ int run(HINSTANCE instance, int showCommand) {
   // A removed disk or a missing drive is a failed call, never a system prompt in the way.
   SetErrorMode(SEM_FAILCRITICALERRORS);
   new (portsStorage) Win32Ports(instance);
+  seedPrivateCommands(startupEntropy());
   AppState& s = appState;
   HMENU menu = LoadMenuA(instance, MAKEINTRESOURCEA(IDR_MAIN_MENU));
   InitCommonControls();

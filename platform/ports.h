@@ -152,6 +152,21 @@ class SessionGuard {
   virtual void release(WindowHandle window) = 0;
 };
 
+// The local date and time, as the system keeps it.
+struct LocalTime {
+  std::uint16_t year, month, day, hour, minute, second;
+};
+
+// Time: how long the system has run, to measure a wait by, and the date and time of day.
+class Clock {
+ public:
+  virtual ~Clock() = default;
+  // Milliseconds since the system started (GetTickCount); wraps after 49.7 days, so only
+  // differences count.
+  virtual std::uint32_t milliseconds() = 0;
+  virtual LocalTime localTime() = 0;
+};
+
 enum class RegistryRead { KeyNotOpened, ValueNotRead, Read };
 
 // Registry, privileges and the reboot request.
@@ -184,6 +199,7 @@ struct Ports {
   System* system = nullptr;
   Worker* worker = nullptr;
   SessionGuard* session = nullptr;
+  Clock* clock = nullptr;
 };
 
 // The ports in force for this run; installed once by the entry point (or by a test).

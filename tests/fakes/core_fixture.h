@@ -7,6 +7,7 @@
 #include "download/download_sequencer.h"
 #include "scsi/pass_through_transport.h"
 #include "state/app_state.h"
+#include "tests/fakes/fake_clock.h"
 #include "tests/fakes/fake_files.h"
 #include "tests/fakes/fake_ui.h"
 #include "tests/fakes/fake_worker.h"
@@ -22,6 +23,7 @@ class CoreTest : public ::testing::Test {
     ports().files = &files;
     ports().worker = &worker;
     ports().session = &session;
+    ports().clock = &clock;
     installDownloadSequencer();
   }
   // Initial state again, with the windows known, as after start-up.
@@ -45,6 +47,7 @@ class CoreTest : public ::testing::Test {
   FakeFiles files;
   FakeWorker worker;
   FakeSessionGuard session;
+  FakeClock clock;
 };
 
 }  // namespace flindor::testing
