@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "state/app_state.h"
+
 namespace flindor {
 
 // Control ids of the ControlPanel fields the image commands write.
@@ -22,9 +24,13 @@ void closeImage(const char* oldVersion);
 bool loadBlock();
 
 // What the accepted image is now, opened again by its path just before its first block is
-// framed: the file may have been replaced or cut short since Open checked it.
+// framed: the file may have been changed, replaced or cut short since Open read it.
 enum class ImageRecheck { Unchanged, NotOpened, Changed };
 ImageRecheck recheckImage();
+
+// Reads the image's 131080 bytes from the start of `file` into `print`; false when they cannot
+// all be read.
+bool fingerprintImage(FileSystem& files, ObjectHandle file, ImageFingerprint& print);
 
 // The name shown for a chosen path: the file name through the first three characters of its
 // extension, cut to fit `capacity` - 1 characters. Offsets are the file dialog's.

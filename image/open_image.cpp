@@ -98,11 +98,20 @@ void openImage() {
     return;
   }
 
+  // Read whole now: what is sent later must be exactly the image the user confirms, and a file
+  // that cannot be read whole (cut short, unreadable) is never accepted.
+  ImageFingerprint print{};
+  if (!fingerprintImage(files, file.get(), print)) {
+    warn(image_text::kFailToRead, kIconError);
+    return;
+  }
+
   std::memcpy(s.imagePath, path, sizeof s.imagePath);
   std::memcpy(s.imageName, name, sizeof s.imageName);
   std::memcpy(s.imageHeader, header, sizeof s.imageHeader);
   s.imageOpen = 1;
-  s.imageFrozen = 0;  // frozen again before its first block
+  s.imageFrozen = 1;
+  s.frozenImage = print;
   // The new version is shown with the drive's own model letter.
   if (s.selectedDrive >= 0 && s.selectedDrive < kDriveTableSize) {
     s.imageHeader[1] = s.driveTable[s.selectedDrive].revision[1];

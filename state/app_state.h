@@ -19,6 +19,14 @@ inline constexpr int kBlockBufferSize = 2057;
 inline constexpr std::uint8_t kInitialProgressStep = 1;
 inline constexpr int kImageBlocks = 64;
 
+// What the accepted image file holds, read whole when Open accepted it: the CRC of each block's
+// data as it is framed, and the CRC of all 131080 bytes, header included (both CRC-32/MPEG-2).
+struct ImageFingerprint {
+  std::uint32_t blockCrc[kImageBlocks];
+  std::uint32_t fileCrc;
+  friend bool operator==(const ImageFingerprint&, const ImageFingerprint&) = default;
+};
+
 struct DriveEntry {
   char identification[25];  // INQUIRY bytes 8-31: vendor and product, zero-terminated
   char revision[5];         // INQUIRY bytes 32-35: product revision level, zero-terminated
@@ -85,10 +93,11 @@ struct AppState {
   std::atomic<Flag> closing{0};
   // The completion message and the reboot request come once per run.
   Flag completionStarted = 0;
-  // Each block's CRC as the image stood when its first block was about to be framed. Every
-  // later framing must give the same, so a file changed meanwhile is never sent as a mixture.
+  // The image as Open accepted it, which is the image the user confirmed: before block 0 the
+  // file must still give the same, and every block framed its own CRC, so a file changed or
+  // replaced meanwhile is never sent, whole or as a mixture.
   Flag imageFrozen = 0;
-  std::uint32_t frozenBlockCrc[kImageBlocks] = {};
+  ImageFingerprint frozenImage = {};
   std::uint8_t progressStep = kInitialProgressStep;
   // Page-aligned: the pass-through back end hands it to the storage stack as a direct buffer,
   // and one not aligned to the adapter's alignment mask is refused as an invalid parameter.

@@ -5,6 +5,7 @@
 
 #include "download/download_sequencer.h"
 #include "image/crc32.h"
+#include "image/image_commands.h"
 #include "scsi/pass_through_request.h"
 #include "scsi/scsi_commands.h"
 #include "shell/control_panel.h"
@@ -131,6 +132,10 @@ void QuietDownload::prepare() {
   s.driveCount = 1;
   s.discoveryFinished = 1;
   std::strcpy(s.imagePath, kQuietImagePath);
+  // Read whole, as Open reads the image it accepts.
+  const ObjectHandle file = files.openForReading(kQuietImagePath);
+  s.imageFrozen = fingerprintImage(files, file, s.frozenImage) ? 1 : 0;
+  files.close(file);
   s.imageOpen = 1;
 }
 

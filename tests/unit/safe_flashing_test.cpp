@@ -91,7 +91,7 @@ TEST_F(AspiSafetyTest, AnotherMakersDriveFoundLastIsListedButNeverTheTarget) {
   EXPECT_EQ(other.programmings(), 0);
 }
 
-// ---- Pass-through: an image no longer whole ----
+// ---- Pass-through: an image no longer whole, or no longer the one confirmed ----
 
 // What the file at the image's path holds at Open, and at the first block.
 struct ImageCase {
@@ -136,8 +136,11 @@ std::vector<std::uint8_t> cutTo(std::size_t size) { return patternedImage("DA13"
 
 INSTANTIATE_TEST_SUITE_P(
     Images, ShortImageTest,
-    ::testing::Values(ImageCase{"OneByteShort", cutTo(131079), {}, "FAIL TO READ FILE"},
-                      ImageCase{"HeaderOnly", cutTo(4), {}, "FAIL TO READ FILE"},
+    ::testing::Values(ImageCase{"OneByteShort", cutTo(131080), cutTo(131079), "FAIL TO READ FILE"},
+                      // The data of the confirmed image under another version: not what the
+                      // user confirmed, although every block is the same.
+                      ImageCase{"AnotherVersion", cutTo(131080), patternedImage("DA09"),
+                                "FAIL TO READ FILE"},
                       ImageCase{"CutAfterOpen", cutTo(131080), cutTo(70000), "FAIL TO READ FILE"},
                       ImageCase{"ReplacedByAnotherModel", cutTo(131080), patternedImage("XA13"),
                                 "FAIL TO READ FILE"},
