@@ -147,16 +147,21 @@ void blockDone() {
   chainNextStep();
 }
 
+// A block's outcome has arrived: no block is out any more. False once closing has begun: a late
+// outcome then moves nothing on and shows nothing.
+bool outcomeMovesOn() {
+  AppState& s = appState;
+  s.blockOutstanding = 0;
+  if (s.closing == 0) return true;
+  s.blockInFlight = 0;
+  return false;
+}
+
 // The ASPI manager has ended a DownloadCommand, on its own thread (or on the GUI thread when it
 // did not take the request).
 void aspiBlockFinished(bool completed) {
   AppState& s = appState;
-  s.blockOutstanding = 0;
-  // The window is closing or gone: a late outcome moves nothing on and shows nothing.
-  if (s.closing != 0) {
-    s.blockInFlight = 0;
-    return;
-  }
+  if (!outcomeMovesOn()) return;
   if (completed) {
     blockDone();
     return;
@@ -169,11 +174,7 @@ void aspiBlockFinished(bool completed) {
 // On the GUI thread, from the worker's hand-off.
 void passThroughBlockFinished(PassThroughOutcome outcome) {
   AppState& s = appState;
-  s.blockOutstanding = 0;
-  if (s.closing != 0) {
-    s.blockInFlight = 0;
-    return;
-  }
+  if (!outcomeMovesOn()) return;
   if (outcome.failure == PassThroughFailure::None) {
     blockDone();
     return;
