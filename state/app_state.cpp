@@ -1,5 +1,6 @@
 #include "state/app_state.h"
 
+#include <cstring>
 #include <memory>
 
 #include "platform/private_commands.h"
@@ -7,11 +8,13 @@
 
 namespace flindor {
 
+alignas(4096) std::uint8_t blockBufferStorage[kBlockBufferSize];
 AppState appState;
 
 void resetAppState() {
   std::destroy_at(&appState);
   std::construct_at(&appState);
+  std::memset(blockBufferStorage, 0, sizeof blockBufferStorage);
   resetPrivateCommands();
 }
 
