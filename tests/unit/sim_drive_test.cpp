@@ -1,13 +1,16 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "image/crc32.h"
 #include "image/image_layout.h"
 #include "scsi/scsi_commands.h"
+#include "sim/sim_config.h"
 #include "sim/simulated_drive.h"
 #include "tests/fakes/fake_files.h"
 
@@ -116,6 +119,61 @@ TEST_F(SimDriveTest, InquiryAnswersNoMoreThanTheAllocationLengthAndTheBuffer) {
     for (std::size_t i = c.expected; i < c.buffer; ++i) ASSERT_EQ(data[i], 0xEE) << i;
   }
   EXPECT_TRUE(drive.answeredInquiry());
+}
+
+// What the drive reports after a programming: at once, after a restart of the PC (a later run of
+// the program, which finds the drive as the earlier run left it), and after its power was off.
+TEST(SimDriveRevisionTest, ComesFromWhatWasProgrammedAsItsSettingSays) {
+  struct Row {
+    const char* programming;
+    const char* now;
+    const char* afterRestart;
+    const char* afterPowerCycle;
+  };
+  const Row rows[] = {{"takes", "DB13", "DB13", "DB13"},
+                      {"after-power-cycle", "DB10", "DB10", "DB13"},
+                      {"fails", "DB10", "DB10", "DB10"}};
+  // The simulated firmware names its version in its last four bytes.
+  std::vector<std::uint8_t> image = testing::patternedImage("DA13");
+  std::memcpy(image.data() + image.size() - 4, "DA13", 4);
+  const std::string state = ::testing::TempDir() + "flindor_drive.state";
+  auto reported = [](SimulatedDrive& drive) {
+    std::uint8_t data[36] = {};
+    const Cdb cdb = inquiryCdb(36);
+    drive.execute({cdb.data(), cdb.size(), DataDirection::In, data, sizeof data});
+    return std::string(data + 32, data + 36);
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.programming);
+    std::remove(state.c_str());
+    const std::string config = "state " + state +
+                               "\ndevice\nadapter 0\nrevision DB10\nprogramming " +
+                               row.programming + "\n";
+    auto powerOn = [&config](SimulatedBus& bus) {
+      std::istringstream text(config);
+      std::string error;
+      EXPECT_TRUE(loadSimConfig(text, bus, error)) << error;
+      return bus.driveAt(0, 0);
+    };
+    SimulatedBus first;
+    SimulatedDrive& drive = *powerOn(first);
+    EXPECT_EQ(reported(drive), "DB10");
+    for (std::uint8_t block = 0; block <= kFinalBlock; ++block) {
+      auto data = framedBlock(image, block);
+      const Cdb cdb = downloadCdb(block);
+      ASSERT_EQ(drive
+                    .execute({cdb.data(), cdb.size(), DataDirection::Out, data.data(),
+                              static_cast<std::uint32_t>(data.size())})
+                    .status,
+                kScsiStatusGood);
+    }
+    EXPECT_EQ(reported(drive), row.now);
+    SimulatedBus second;
+    SimulatedDrive& restarted = *powerOn(second);
+    EXPECT_EQ(reported(restarted), row.afterRestart);
+    restarted.powerCycle();
+    EXPECT_EQ(reported(restarted), row.afterPowerCycle);
+  }
 }
 
 }  // namespace
