@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <cstring>
 #include <memory>
 #include <type_traits>
 
@@ -73,6 +74,26 @@ void Win32System::closeHandle(ObjectHandle handle) { CloseHandle(toHandle(handle
 
 bool Win32System::exitWindows(std::uint32_t flags, std::uint32_t reserved) {
   return ExitWindowsEx(flags, reserved) != FALSE;
+}
+
+bool Win32System::writeMachineValue(const char* subkey, const char* value, const char* text) {
+  HKEY created = nullptr;
+  if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, subkey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE,
+                      nullptr, &created, nullptr) != ERROR_SUCCESS) {
+    return false;
+  }
+  const ScopedKey key(created);
+  return RegSetValueExA(key.get(), value, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
+                        static_cast<DWORD>(strnlen(text, MAX_PATH) + 1)) == ERROR_SUCCESS;
+}
+
+bool Win32System::deleteMachineKey(const char* subkey) {
+  return RegDeleteKeyA(HKEY_LOCAL_MACHINE, subkey) == ERROR_SUCCESS;
+}
+
+bool Win32System::programPath(char* buffer, std::uint32_t capacity) {
+  const DWORD length = GetModuleFileNameA(nullptr, buffer, capacity);
+  return length > 0 && length < capacity;
 }
 
 }  // namespace flindor::win32

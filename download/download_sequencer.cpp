@@ -1,10 +1,13 @@
 #include "download/download_sequencer.h"
 
+#include "download/confirmation.h"
 #include "download/download_messages.h"
 #include "download/run_guard.h"
+#include "download/update_journal.h"
 #include "image/image_commands.h"
 #include "image/image_layout.h"
 #include "image/image_messages.h"
+#include "platform/log_file.h"
 #include "platform/ports.h"
 #include "platform/private_commands.h"
 #include "scsi/aspi_transport.h"
@@ -57,15 +60,16 @@ bool imageStillAccepted() {
   if (result == ImageRecheck::Unchanged) return true;
   appState.downloadConfirmed = 0;
   closeImage(nullptr);
-  ports().ui->messageBox(
-      appState.mainWindow,
-      result == ImageRecheck::NotOpened ? image_text::kFailToOpen : image_text::kFailToRead,
-      image_text::kWarning, kIconError);
+  const char* text =
+      result == ImageRecheck::NotOpened ? image_text::kFailToOpen : image_text::kFailToRead;
+  logLine("block 0 not sent: %s", text);
+  ports().ui->messageBox(appState.mainWindow, text, image_text::kWarning, kIconError);
   return false;
 }
 
 // The block never went to the drive: the run stops at it, and the session may end again.
 void stopBeforeSending() {
+  journalNotSent();
   appState.blockInFlight = 0;
   releaseSession();
 }
@@ -88,6 +92,8 @@ void passThroughBlockFinished(PassThroughOutcome outcome) {
     done = true;
   }
   if (final && !done) stopProgressDisplay();
+  if (outcome.failure != PassThroughFailure::None || final)
+    journalPassThroughOutcome(outcome, done);
   blockFinished(done);
 }
 
@@ -111,7 +117,7 @@ void downloadStep() {
   if (s.driveCount == 0) return;
   selectDefaultDrive();
   if (!targetIsSupportedDrive()) return;
-  if (s.downloadConfirmed == 0) ui.showDialog(kConfirmDialogTemplate, s.mainWindow);
+  if (s.downloadConfirmed == 0) askForConfirmation();
   if (s.downloadConfirmed != 1) return;
   if (s.nextBlock >= kBlockCount) {
     finishDownload();
@@ -145,10 +151,12 @@ void sendBlock() {
       startProgressDisplay();
     }
     s.blockOutstanding = 1;
+    journalBlockGoing(block);
     passThroughDownloadCommand(s.ntDriveIndex, block);
     return;
   }
   s.blockOutstanding = 1;
+  journalBlockGoing(block);
   if (aspiDownloadCommand() && block == kFinalBlock) startProgressDisplay();
 }
 
@@ -188,6 +196,7 @@ void blockFinished(bool succeeded) {
 }
 
 void downloadStopped() {
+  journalAspiStopped();
   if (appState.nextBlock == kFinalBlock) {
     ports().ui->killTimer(appState.controlPanel, kProgressTimer);
   }
@@ -206,9 +215,11 @@ void finishDownload() {
   s.progressStep = kProgressFull;
   ui.sendTimerTick(s.controlPanel);
   ui.killTimer(s.controlPanel, kProgressTimer);
+  journalCompleted();
   ui.beep();
   ui.messageBox(s.mainWindow, download_text::kComplete, download_text::kSuccess, kIconInformation);
   enableShutdownPrivilege();
+  journalRebootRequested();
   for (int attempt = 0; attempt < kRebootAttempts; ++attempt) {
     if (ports().system->exitWindows(kRebootFlags, 0)) break;
   }

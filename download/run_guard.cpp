@@ -1,6 +1,7 @@
 #include "download/run_guard.h"
 
 #include "download/download_messages.h"
+#include "download/update_journal.h"
 #include "state/app_state.h"
 
 namespace flindor {
@@ -29,6 +30,7 @@ bool mainWindowMayClose() {
     return false;
   }
   s.closing = 1;
+  journalClosedDuringRun();
   return true;
 }
 

@@ -9,6 +9,7 @@
 #include "scsi/discovery_messages.h"
 #include "scsi/pass_through_transport.h"
 #include "state/app_state.h"
+#include "state/drive_text.h"
 #include "state/model_letters.h"
 
 namespace flindor {
@@ -129,6 +130,7 @@ void finishDiscovery() {
     if (entry.present != 1) continue;
     // Every drive is listed, but only one of the supported model becomes the default target:
     // the last such drive found.
+    logDriveFound(entry);
     const bool supported = isSupportedDrive(entry);
     if (supported) ui.setWindowText(s.driveCombo, entry.identification);
     // The list is never sorted, so a list index is a drive table index.

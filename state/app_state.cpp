@@ -3,6 +3,7 @@
 #include <cstring>
 #include <memory>
 
+#include "platform/log_file.h"
 #include "platform/private_commands.h"
 #include "state/model_letters.h"
 
@@ -16,6 +17,7 @@ void resetAppState() {
   std::construct_at(&appState);
   std::memset(blockBufferStorage, 0, sizeof blockBufferStorage);
   resetPrivateCommands();
+  stopLog();
 }
 
 bool isSupportedDrive(const DriveEntry& entry) {

@@ -103,6 +103,13 @@ struct AppState {
   // replaced meanwhile is never sent, whole or as a mixture.
   Flag imageFrozen = 0;
   ImageFingerprint frozenImage = {};
+  // What is written down about the run: the first block of the blocks going out since the
+  // confirmation or the last stop, whether a write of the update record failed (said once in
+  // the log), and whether the record was checked at this start. GUI thread only.
+  Flag blocksGoing = 0;
+  std::uint8_t firstBlockGoing = 0;
+  Flag recordWriteFailed = 0;
+  Flag verdictGiven = 0;
   std::uint8_t progressStep = kInitialProgressStep;
   std::uint8_t (&blockBuffer)[kBlockBufferSize] = blockBufferStorage;
 };

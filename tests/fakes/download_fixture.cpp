@@ -29,7 +29,6 @@ bool TappedVolumes::passThrough(ObjectHandle volume, void* request, std::uint32_
 }
 
 DownloadTest::DownloadTest() {
-  ports().system = &system;
   files.add(kImagePath, image);
   ui.onTimerTick = [](WindowHandle) { progressTick(); };
   answerConfirm(kOkCommand);

@@ -89,7 +89,6 @@ class DownloadTest : public CoreTest {
   virtual void restart();
 
  protected:
-  FakeSystem system;
   sim::SimulatedBus bus;
 };
 

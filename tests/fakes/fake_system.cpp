@@ -66,6 +66,36 @@ bool FakeSystem::exitWindows(std::uint32_t flags, std::uint32_t reserved) {
   return exitWindowsSucceeds;
 }
 
+bool FakeSystem::writeMachineValue(const char* subkey, const char* name, const char* text) {
+  if (!registryWritable) return false;
+  setValue(subkey, name, std::string(text) + '\0');
+  return true;
+}
+
+bool FakeSystem::deleteMachineKey(const char* subkey) {
+  std::lock_guard lock(mutex_);
+  return registryWritable && keys_.erase(lowerCase(subkey)) == 1;
+}
+
+bool FakeSystem::programPath(char* buffer, std::uint32_t capacity) {
+  if (program.size() >= capacity) return false;
+  std::memcpy(buffer, program.c_str(), program.size() + 1);
+  return true;
+}
+
+std::string FakeSystem::value(const std::string& subkey, const std::string& name) const {
+  std::lock_guard lock(mutex_);
+  const auto key = keys_.find(lowerCase(subkey));
+  if (key == keys_.end()) return "";
+  const auto found = key->second.values.find(lowerCase(name));
+  return found == key->second.values.end() ? "" : found->second;
+}
+
+bool FakeSystem::hasKey(const std::string& subkey) const {
+  std::lock_guard lock(mutex_);
+  return keys_.count(lowerCase(subkey)) == 1;
+}
+
 void FakeSystem::setValue(const std::string& subkey, const std::string& name,
                           const std::string& bytes) {
   std::lock_guard lock(mutex_);

@@ -3,6 +3,7 @@
 // (after a new Open, when the image was withdrawn) flashes exactly the image, once. Then
 // seeded random runs with several faults each, resumed each time.
 #include <cstdlib>
+#include <cstring>
 #include <iostream>
 #include <optional>
 #include <random>
@@ -10,6 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "download/run_guard.h"
+#include "download/update_journal.h"
+#include "download/update_record.h"
 #include "image/image_layout.h"
 #include "tests/fakes/download_fixture.h"
 
@@ -168,9 +172,20 @@ class FaultRun {
                     sim::SimulatedBus& bus)
       : test_(test), ui_(ui), files_(files), system_(system), bus_(bus) {}
 
+  // From the next run on, the log and the update record cannot be written once the log has begun.
+  void failWritesOf(FakeLogFiles& log) { failingLog_ = &log; }
+
   // A fresh run up to the confirmed image, with these faults planned.
   void begin(const std::vector<std::pair<Fault, int>>& faults) {
     test_.restart();
+    // As platform detection leaves it, for the log's first line.
+    std::strcpy(appState.productName,
+                appState.platformKind == 1 ? "Microsoft Windows 2000" : "Windows 98");
+    journalStart();
+    if (failingLog_ != nullptr) {
+      failingLog_->failing = true;
+      system_.registryWritable = false;
+    }
     test_.startUp();
     transcriptStart_ = bus_.transcript().size();
     pendingImageFaults_.clear();
@@ -262,6 +277,7 @@ class FaultRun {
   sim::SimulatedBus& bus_;
   std::size_t transcriptStart_ = 0;
   std::vector<std::pair<Fault, int>> pendingImageFaults_;
+  FakeLogFiles* failingLog_ = nullptr;
 };
 
 std::vector<int> range(int first, int last) {
@@ -396,7 +412,10 @@ class AspiFaults : public AspiDownloadTest, public ::testing::WithParamInterface
   FaultRun run{*this, ui, files, system, bus};
 };
 
+// The matrix runs with a log and a record that cannot be written: what reaches the drive, and
+// what the user sees, are the same.
 TEST_P(PassThroughFaults, AtEveryBlock) {
+  run.failWritesOf(logFiles);
   for (int block = 0; block < kBlockCount; ++block) {
     checkOneFault(run, *this, system, GetParam(), block);
     if (HasFailure()) return;  // the first broken block tells enough
@@ -404,6 +423,7 @@ TEST_P(PassThroughFaults, AtEveryBlock) {
 }
 
 TEST_P(AspiFaults, AtEveryBlock) {
+  run.failWritesOf(logFiles);
   for (int block = 0; block < kBlockCount; ++block) {
     checkOneFault(run, *this, system, GetParam(), block);
     if (HasFailure()) return;
@@ -435,6 +455,151 @@ TEST_F(PassThroughRandomFaults, SeveralFaultsPerRunAlwaysEndFlashedOnceOrNotAtAl
 TEST_F(AspiRandomFaults, SeveralFaultsPerRunAlwaysEndFlashedOnceOrNotAtAll) {
   FaultRun run{*this, ui, files, system, bus};
   randomRuns(run, *this, system, Backend::Aspi, kRandomRuns);
+}
+
+// ---- the log ----
+
+// What the log says of a run: a clean one, and one with each fault kind at block 10 or at the
+// final block, resumed where it may be. The lines a row gives are those of its fault; the test
+// adds what every run of its kind logs around them.
+struct LogRow {
+  Backend backend;
+  std::optional<Fault> fault;
+  int block;
+  std::vector<std::string> lines;
+  bool registryFails = false;  // the update record and the RunOnce entry cannot be written
+};
+
+const std::string kNoSense = "sense 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00";
+const std::string kAspiStatus = "block 10 failed: ASPI status ";
+const std::string kNoAspiSense = ", target status 0x00, sense key 0x0, ASC 0x00, ASCQ 0x00";
+const std::vector<LogRow> kLogRows = {
+    {Backend::PassThrough, {}, 0, {}},
+    {Backend::PassThrough, {}, 0, {}, true},
+    {Backend::PassThrough, Fault::ImageOpenFails, 10, {"block 10 not sent: FAIL TO OPEN FILE"}},
+    {Backend::PassThrough, Fault::ImageReadFails, 10, {"block 10 not sent: FAIL TO READ FILE"}},
+    {Backend::PassThrough, Fault::ImageReadShort, 10, {"block 10 not sent: FAIL TO READ FILE"}},
+    {Backend::PassThrough, Fault::FileChanged, 10, {"block 10 not sent: FAIL TO READ FILE"}},
+    {Backend::PassThrough,
+     Fault::VolumeOpenFails,
+     10,
+     {"block 10 not sent: the volume could not be opened"}},
+    {Backend::PassThrough,
+     Fault::IoctlFails,
+     10,
+     {"block 10 failed: error 1117, SCSI status 0x00, " + kNoSense}},
+    {Backend::PassThrough,
+     Fault::IoctlRefused,
+     10,
+     {"block 10 failed: error 87, SCSI status 0x00, " + kNoSense}},
+    {Backend::PassThrough,
+     Fault::CheckCondition,
+     10,
+     {"block 10 failed: error 0, SCSI status 0x02, sense 70 00 03 00 00 00 00 0A 00 00 00 00 0C "
+      "00 00 00 00 00"}},
+    {Backend::PassThrough,
+     Fault::IoctlFails,
+     63,
+     {"block 63 failed: error 1117, SCSI status 0x00, " + kNoSense +
+      "; counted as done, as the drive may leave the bus while it programs"}},
+    {Backend::Aspi, {}, 0, {}},
+    {Backend::Aspi,
+     Fault::AspiNotAccepted,
+     10,
+     {kAspiStatus + "0xE5, host status 0x00" + kNoAspiSense}},
+    {Backend::Aspi, Fault::AspiError, 10, {kAspiStatus + "0x04, host status 0x09" + kNoAspiSense}},
+    {Backend::Aspi,
+     Fault::AspiAborted,
+     10,
+     {kAspiStatus + "0x02, host status 0x00" + kNoAspiSense}},
+    {Backend::Aspi,
+     Fault::AspiError,
+     63,
+     {"block 63 failed: ASPI status 0x04, host status 0x09" + kNoAspiSense +
+          "; whether the drive programmed its flash is unknown",
+      "closed during the download, at block 63"}},
+};
+
+std::vector<std::string> expectedLog(const LogRow& row, bool completes) {
+  const std::string drive = row.backend == Backend::Aspi ? "ZIB KMX4820T at adapter 0, target 1"
+                                                         : "ZIB KMX4820T at drive E:";
+  std::vector<std::string> log = {
+      row.backend == Backend::Aspi
+          ? "FLINDOR 1.3.0.1 started: ASPI platform, Windows 98"
+          : "FLINDOR 1.3.0.1 started: pass-through platform, Microsoft Windows 2000",
+      "drive found: ZIB KMX4820T, revision DA12, at " + drive.substr(16),
+      "image NEW.BIN opened: 131080 bytes, version DA13 , file CRC-32/MPEG-2 B0A3BD9B",
+      "download confirmed: " + drive +
+          " from DA12 to DA13, image NEW.BIN (file CRC-32/MPEG-2 B0A3BD9B)"};
+  auto add = [&log](const std::vector<std::string>& lines) {
+    log.insert(log.end(), lines.begin(), lines.end());
+  };
+  if (row.registryFails) {
+    add({"the update record could not be written to HKEY_LOCAL_MACHINE\\Software\\FLINDOR"});
+  }
+  if (row.block == 10) {
+    add(row.lines);
+    add({"blocks 0 to 9 accepted", "resumed at block 10", "blocks 10 to 62 accepted"});
+  } else {
+    add({"blocks 0 to 62 accepted"});
+  }
+  add({"final block 63 sent; the drive programs its flash"});
+  add(row.block == 63 ? row.lines : std::vector<std::string>{"block 63 answered"});
+  if (completes) {
+    add({row.registryFails
+             ? "update complete; the RunOnce entry could not be written"
+             : "update complete; FLINDOR starts again after the restart to check the drive",
+         "restart of the PC requested"});
+  }
+  return log;
+}
+
+void checkLogs(DownloadTest& test, FakeLogFiles& logFiles, FakeSystem& system,
+               sim::SimulatedBus& bus, FakeUi& ui, FakeFiles& files, Backend backend) {
+  FaultRun run{test, ui, files, system, bus};
+  for (const LogRow& row : kLogRows) {
+    if (row.backend != backend) continue;
+    SCOPED_TRACE(row.fault ? nameOf(*row.fault) : "clean run");
+    const bool completes = !row.fault || expectedFor(*row.fault, row.block).resume != Resume::Never;
+    logFiles.files.clear();
+    system.deleteMachineKey(kRecordKey);
+    run.begin(row.fault ? std::vector<std::pair<Fault, int>>{{*row.fault, row.block}}
+                        : std::vector<std::pair<Fault, int>>{});
+    system.registryWritable = !row.registryFails;
+    test.download();
+    if (row.fault == Fault::FileChanged) run.restoreImage();
+    if (completes) {
+      run.resume();
+    } else {
+      mainWindowMayClose();
+    }
+    EXPECT_THAT(logFiles.lines(), ElementsAreArray(expectedLog(row, completes)));
+    EXPECT_EQ(run.completionBoxes(), completes ? 1 : 0);
+    if (row.registryFails) {
+      EXPECT_FALSE(system.hasKey(kRecordKey));
+      system.registryWritable = true;
+      continue;
+    }
+    // The record says how far the run got; a completed one is checked again after the restart.
+    // A registry text is kept with its terminating zero.
+    EXPECT_EQ(system.value(kRecordKey, "State") + system.value(kRecordKey, "Block"),
+              completes ? std::string("completed") + '\0' + "64" + '\0'
+                        : std::string("started") + '\0' + "63" + '\0');
+    EXPECT_EQ(system.value(kRunOnceKey, "FLINDOR"),
+              completes ? std::string("\"C:\\FLINDOR\\flindor.exe\"") + '\0' : "");
+    system.deleteMachineKey(kRunOnceKey);
+  }
+}
+
+class PassThroughLog : public PassThroughDownloadTest {};
+class AspiLog : public AspiDownloadTest {};
+
+TEST_F(PassThroughLog, SaysWhatHappenedInEachRun) {
+  checkLogs(*this, logFiles, system, bus, ui, files, Backend::PassThrough);
+}
+
+TEST_F(AspiLog, SaysWhatHappenedInEachRun) {
+  checkLogs(*this, logFiles, system, bus, ui, files, Backend::Aspi);
 }
 
 }  // namespace
