@@ -96,4 +96,17 @@ bool Win32System::programPath(char* buffer, std::uint32_t capacity) {
   return length > 0 && length < capacity;
 }
 
+PowerSource Win32System::powerSource() {
+  // Windows 95 with APM has it, NT 4.0 does not: looked up, never imported.
+  using PowerStatusEntry = BOOL(WINAPI*)(SYSTEM_POWER_STATUS*);
+  const HMODULE kernel = GetModuleHandleA("KERNEL32.DLL");
+  const auto entry = kernel != nullptr ? reinterpret_cast<PowerStatusEntry>(reinterpret_cast<void*>(
+                                             GetProcAddress(kernel, "GetSystemPowerStatus")))
+                                       : nullptr;
+  SYSTEM_POWER_STATUS status{};
+  if (entry == nullptr || !entry(&status)) return PowerSource::Unknown;
+  if (status.ACLineStatus == 0) return PowerSource::Battery;
+  return status.ACLineStatus == 1 ? PowerSource::Mains : PowerSource::Unknown;
+}
+
 }  // namespace flindor::win32

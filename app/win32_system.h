@@ -1,6 +1,7 @@
 #pragma once
 // The system port on ADVAPI32, USER32 and KERNEL32: the registry (platform detection, the record
-// of the update, RunOnce), the shutdown privilege, the reboot request and the program's path.
+// of the update, RunOnce), the shutdown privilege, the reboot request, the program's path and the
+// power source.
 
 #include "platform/ports.h"
 
@@ -19,6 +20,7 @@ class Win32System final : public System {
   bool writeMachineValue(const char* subkey, const char* value, const char* text) override;
   bool deleteMachineKey(const char* subkey) override;
   bool programPath(char* buffer, std::uint32_t capacity) override;
+  PowerSource powerSource() override;
 };
 
 }  // namespace flindor::win32

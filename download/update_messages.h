@@ -1,10 +1,14 @@
 #pragma once
-// The texts of the verdict after the restart.
+// The texts of the battery question and of the verdict after the restart.
 
 namespace flindor::update_text {
 
 inline constexpr char kWarning[] = "WARNING";
 inline constexpr char kSuccess[] = "SUCCESS";
+
+inline constexpr char kOnBattery[] =
+    "This PC is running on battery power.\n\nIf the power fails while the drive programs its "
+    "flash, the drive may become unusable.\n\nContinue anyway?";
 
 // The drive reports the revision the update should give it.
 inline constexpr char kComplete[] = "The drive now reports %s.\n\nThe firmware update is complete.";

@@ -171,7 +171,11 @@ class Clock {
 
 enum class RegistryRead { KeyNotOpened, ValueNotRead, Read };
 
-// Registry, privileges, the reboot request, and where the program is.
+// Where the PC's power comes from, as far as the system knows.
+enum class PowerSource { Unknown, Mains, Battery };
+
+// Registry, privileges, the reboot request, and what the system says about the program and the
+// PC.
 class System {
  public:
   virtual ~System() = default;
@@ -195,6 +199,7 @@ class System {
   virtual bool deleteMachineKey(const char* subkey) = 0;
   // The full path of the program's own file; false when it does not fit.
   virtual bool programPath(char* buffer, std::uint32_t capacity) = 0;
+  virtual PowerSource powerSource() = 0;
 };
 
 // The files of the log: appended to line by line, each write complete when the call returns.

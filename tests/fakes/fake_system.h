@@ -25,6 +25,7 @@ class FakeSystem : public System {
   bool writeMachineValue(const char* subkey, const char* value, const char* text) override;
   bool deleteMachineKey(const char* subkey) override;
   bool programPath(char* buffer, std::uint32_t capacity) override;
+  PowerSource powerSource() override { return power; }
 
   // The registry. Key and value names compare without regard to case, as Windows compares them.
   // A value is stored as its bytes: a terminating zero is there only if the text includes it.
@@ -53,6 +54,7 @@ class FakeSystem : public System {
   bool privilegeEnabled = true;
   std::uint32_t lastErrorValue = 0;  // e.g. 1300, ERROR_NOT_ALL_ASSIGNED, after a success
   bool exitWindowsSucceeds = true;
+  PowerSource power = PowerSource::Unknown;
   std::string program = "C:\\FLINDOR\\flindor.exe";
 
   // Every call, one line each: "open token", "lookup shutdown privilege",

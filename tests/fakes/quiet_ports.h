@@ -111,6 +111,7 @@ class QuietSystem : public System {
   bool writeMachineValue(const char*, const char*, const char*) override { return true; }
   bool deleteMachineKey(const char*) override { return true; }
   bool programPath(char*, std::uint32_t) override { return false; }
+  PowerSource powerSource() override { return PowerSource::Unknown; }
 
   int reboots = 0;
 };
