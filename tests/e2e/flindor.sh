@@ -48,16 +48,17 @@ flindor_windows_98() {
 }
 
 # Describes the simulated bus anew (sim configuration on stdin) for the next start of the
-# program; the simulated manager reads it when the program loads it. The transcript and the
-# flashed data start empty.
+# program; the simulated manager reads it when the program loads it. The transcript, the flashed
+# data and the drives' revisions start afresh; the later runs of the program in the prefix (after
+# a restart) find the drives as the earlier runs left them.
 flindor_configure() {
   FLINDOR_CONFIG=$E2E_RUN/sim.conf
   FLINDOR_TRANSCRIPT=$E2E_RUN/transcript.log
   FLINDOR_FLASHED=$E2E_RUN/flashed.bin
-  rm -f "$FLINDOR_TRANSCRIPT" "$FLINDOR_FLASHED"
+  rm -f "$FLINDOR_TRANSCRIPT" "$FLINDOR_FLASHED" "$E2E_RUN/drive.state"
   cat >"$FLINDOR_CONFIG"
-  printf 'transcript %s\nflash-output %s\n' "$FLINDOR_TRANSCRIPT" "$FLINDOR_FLASHED" \
-    >>"$FLINDOR_CONFIG"
+  printf 'transcript %s\nflash-output %s\nstate %s\n' "$FLINDOR_TRANSCRIPT" "$FLINDOR_FLASHED" \
+    "$E2E_RUN/drive.state" >>"$FLINDOR_CONFIG"
   export FLINDOR_SIM_CONFIG=$FLINDOR_CONFIG
 }
 
@@ -173,7 +174,8 @@ flindor_expect_caution() {
 }
 
 # An image file in C:\IMAGES: flindor_image NAME HEADER [SIZE]; its bytes past the header are a
-# pattern of their offset. Prints the file's Windows path.
+# pattern of their offset, but for the last four, which repeat the header's version there, where
+# the simulated firmware names it. Prints the file's Windows path.
 flindor_image() {
   local name=$1 header=$2 size=${3:-131080}
   mkdir -p "$(e2e_c_drive)/IMAGES"
@@ -182,9 +184,23 @@ import sys
 path, header, size = sys.argv[1], sys.argv[2].encode(), int(sys.argv[3])
 data = bytearray((i * 7 + (i >> 8) * 13 + (i >> 16)) & 0xFF for i in range(size))
 data[:len(header)] = header[:size]
+data[size - 4:] = header[:4]
 open(path, "wb").write(bytes(data[:size]))
 PY
   echo "C:\\IMAGES\\$name"
+}
+
+# The CRC-32/MPEG-2 of a whole image file in C:\IMAGES, as the log names it: 8 hex digits.
+flindor_file_crc() {
+  python3 - "$(e2e_c_drive)/IMAGES/$1" <<'PY'
+import sys
+reg = 0xFFFFFFFF
+for byte in open(sys.argv[1], "rb").read():
+    reg ^= byte << 24
+    for _ in range(8):
+        reg = ((reg << 1) ^ 0x04C11DB7 if reg & 0x80000000 else reg << 1) & 0xFFFFFFFF
+print("%08X" % reg)
+PY
 }
 
 # The flashed data must be the image's bytes after its 4-byte header.
@@ -237,6 +253,76 @@ flindor_expect_bar_grows() {
   step=$FLINDOR_STEP
   flindor_read_strip "$later"
   flindor_expect_progress $((step + 1)) 33
+}
+
+# After the reboot request FLINDOR comes back as after a restart of the PC, and gives its verdict
+# on the update: flindor_expect_verdict TEXT, the box's text in one-line form. Measured with
+# Wine 8: Wine's restart (ExitWindowsEx) ends the prefix's processes, the first copy's too, then
+# starts what the program left in RunOnce (from wineboot, with the environment of the program
+# that asked for the restart, the simulated drive's included, in C:\windows), and holds every
+# other program of the prefix at its start until that one has ended: the driver cannot run
+# meanwhile. So the verdict is read from FLINDOR.LOG, where it is written as it is shown, a
+# screenshot ("verdict") is taken, and the keyboard answers the box and closes the window, as a
+# person would; then the restart ends and the driver runs again. Were the copy started while the
+# first still ran (as a restart of Windows never does), it would show the single-instance message
+# and end: Return answers that, and the harness starts the program itself, as
+# FLINDOR_RESTARTED_BY then says.
+flindor_expect_verdict() {
+  local log=$E2E_INSTALLED/FLINDOR.LOG end=$((SECONDS + E2E_WAIT)) line
+  FLINDOR_RESTARTED_BY=RunOnce
+  until line=$(grep -a 'update check: ' "$log" 2>/dev/null | sed -n "$((${FLINDOR_VERDICTS:-0} + 1))p") &&
+    [[ -n $line ]]; do
+    if ((SECONDS >= end)) && [[ ! -f $E2E_RUN/exit-code && $FLINDOR_RESTARTED_BY == RunOnce ]]; then
+      e2e_key Return
+      e2e_expect_exit 0
+      FLINDOR_RESTARTED_BY=harness
+      flindor_start
+      end=$((SECONDS + E2E_WAIT))
+    fi
+    ((SECONDS < end)) || e2e_fail "no verdict after the reboot request"
+    sleep 0.3
+  done
+  FLINDOR_VERDICTS=$((${FLINDOR_VERDICTS:-0} + 1))
+  line=${line#* update check: }
+  [[ ${line%$'\r'} == "${1//\\n/ } (record "* ]] ||
+    e2e_fail "$(printf 'the verdict differs\n  expected: %s\n  given:    %s' "$1" "$line")"
+  e2e_step "verdict, started by $FLINDOR_RESTARTED_BY: \"$1\""
+  sleep 1  # the box follows its line in the log
+  e2e_screenshot verdict
+  e2e_key Return
+  e2e_key alt+F4
+  e2e_expect_exit 0
+  e2e_wait_gone FLINDOR 60
+}
+
+# The record of the update in the registry (the program's own width's view): flindor_expect_record
+# absent, or flindor_expect_record STATE BLOCK.
+flindor_expect_record() {
+  local view=64 values got
+  [[ $E2E_MACHINE == i386 ]] && view=32
+  values=$(timeout -k 5 60 wine reg query 'HKLM\Software\FLINDOR' /reg:$view </dev/null 2>/dev/null |
+    tr -d '\r')
+  got=$(for name in State Block; do sed -n "s/^ *$name *REG_SZ *//p" <<<"$values"; done | paste -sd' ')
+  [[ $got == "${*/absent/}" ]] || e2e_fail "the update record holds \"$got\", expected \"$*\""
+  e2e_step "the update record: ${*}"
+}
+
+# FLINDOR.LOG beside the program holds these lines, in this order (the date and time before
+# each left out), among others; a line given with a closing * stands for any line it begins.
+flindor_expect_log() {
+  local log=$E2E_INSTALLED/FLINDOR.LOG
+  [[ -s $log ]] || e2e_fail "no FLINDOR.LOG beside the program"
+  cp "$log" "$E2E_ARTIFACTS/FLINDOR.LOG"
+  awk -v want="$(printf '%s\n' "$@")" '
+    BEGIN { n = split(want, lines, "\n") - 1; i = 1 }
+    i <= n {
+      sub(/\r$/, "")
+      want = lines[i]
+      if (want ~ /\*$/ ? index(substr($0, 21), substr(want, 1, length(want) - 1)) == 1 : substr($0, 21) == want) i++
+    }
+    END { if (i <= n) { print lines[i]; exit 1 } }' "$log" >"$E2E_RUN/missing" ||
+    e2e_fail "FLINDOR.LOG lacks, in its place: $(<"$E2E_RUN/missing")"
+  e2e_step "FLINDOR.LOG holds the $# lines expected"
 }
 
 # Waits until the drive programs its flash: the flashed data is written when that begins.

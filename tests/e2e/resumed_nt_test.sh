@@ -3,7 +3,10 @@
 # with CHECK CONDITION (no message of the transport, then the sequencer's), block 20 taken by
 # the drive but its answer lost (Wine's error for EIO: the write error with the block number).
 # Each Download goes on from the failed block without asking again, and the update completes
-# with the image's data in the flash.
+# with the image's data in the flash. After the reboot request FLINDOR comes back, as after a
+# restart of the PC, finds the drive reporting the new revision (through the same pass-through
+# route: the restarted copy inherits the simulated drive) and says so; the record of the update
+# is cleared, and FLINDOR.LOG holds both runs with the raw answers of the failed blocks.
 source "$(dirname "$0")/flindor.sh"
 e2e_begin
 flindor_install nt <<CONF
@@ -29,7 +32,25 @@ flindor_expect_caution
 e2e_answer_box
 flindor_expect_completion
 e2e_answer_box
-e2e_expect_exit 0
+flindor_expect_verdict 'The drive now reports DA13.\n\nThe firmware update is complete.'
+flindor_expect_record absent
 flindor_expect_downloads $(seq 0 10) $(seq 10 20) $(seq 20 63)
 flindor_expect_flashed NEW.BIN
+flindor_expect_log \
+  'FLINDOR 1.3.0.1 started: pass-through platform, *' \
+  'drive found: ZIB DVD-ROM KMX4820T, revision DA12, at drive E:' \
+  'block 10 failed: error 0, SCSI status 0x02, sense 70 00 03 00 00 00 00 0A 00 00 00 00 0C 00 00 00 00 00' \
+  'blocks 0 to 9 accepted' \
+  'resumed at block 10' \
+  'block 20 failed: error 21, SCSI status 0x00, sense 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00' \
+  'blocks 10 to 19 accepted' \
+  'resumed at block 20' \
+  'blocks 20 to 62 accepted' \
+  'final block 63 sent; the drive programs its flash' \
+  'block 63 answered' \
+  'update complete; FLINDOR starts again after the restart to check the drive' \
+  'restart of the PC requested' \
+  'FLINDOR 1.3.0.1 started: pass-through platform, *' \
+  'drive found: ZIB DVD-ROM KMX4820T, revision DA13, at drive E:' \
+  'update check: The drive now reports DA13.  The firmware update is complete. (record cleared)'
 e2e_pass

@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # ASPI platform, the drive's answer to block 10 lost once: the error message over the panel,
 # nothing more sent; a second Download goes on from block 10 without asking again, and the
-# update completes with the image's data in the flash.
+# update completes with the image's data in the flash. After the reboot request FLINDOR comes
+# back, as after a restart of the PC, finds the drive reporting the new revision and says so;
+# the record of the update is cleared, and FLINDOR.LOG holds both runs, the failed block's raw
+# answer with them.
 source "$(dirname "$0")/flindor.sh"
 e2e_begin
 flindor_install aspi <<CONF
@@ -19,13 +22,32 @@ flindor_confirm_download
 e2e_dismiss_box WARNING 'ERROR  !!' --owner FLINDOR
 flindor_expect_downloads $(seq 0 10)
 [[ ! -f $FLINDOR_FLASHED ]] || e2e_fail "the drive programmed its flash after a failed block"
+flindor_expect_record started 10
 
 e2e_menu FLINDOR 40003
 e2e_expect_no_window 'Continue ?'
 flindor_expect_completion
 e2e_answer_box
-e2e_expect_exit 0
+flindor_expect_verdict 'The drive now reports DA13.\n\nThe firmware update is complete.'
+flindor_expect_record absent
 
 flindor_expect_downloads $(seq 0 10) $(seq 10 63)
 flindor_expect_flashed NEW.BIN
+crc=$(flindor_file_crc NEW.BIN)
+flindor_expect_log \
+  'FLINDOR 1.3.0.1 started: ASPI platform, Windows 98' \
+  'drive found: ZIB DVD-ROM KMX4820T, revision DA12, at adapter 0, target 1' \
+  "image NEW.BIN opened: 131080 bytes, version DA13X, file CRC-32/MPEG-2 $crc" \
+  "download confirmed: ZIB DVD-ROM KMX4820T at adapter 0, target 1 from DA12 to DA13, image NEW.BIN (file CRC-32/MPEG-2 $crc)" \
+  'block 10 failed: ASPI status 0x04, host status 0x09, target status 0x00, sense key 0x0, ASC 0x00, ASCQ 0x00' \
+  'blocks 0 to 9 accepted' \
+  'resumed at block 10' \
+  'blocks 10 to 62 accepted' \
+  'final block 63 sent; the drive programs its flash' \
+  'block 63 answered' \
+  'update complete; FLINDOR starts again after the restart to check the drive' \
+  'restart of the PC requested' \
+  'FLINDOR 1.3.0.1 started: ASPI platform, Windows 98' \
+  'drive found: ZIB DVD-ROM KMX4820T, revision DA13, at adapter 0, target 1' \
+  'update check: The drive now reports DA13.  The firmware update is complete. (record cleared)'
 e2e_pass
