@@ -84,7 +84,7 @@ void giveUpdateVerdict() {
                  drive->revision);
   }
   const bool cleared = clear && clearRecord();
-  logLine("after the restart: %s (record %s)", text, cleared ? "cleared" : "kept");
+  logLine("update check: %s (record %s)", text, cleared ? "cleared" : "kept");
   WindowHandle owner = s.driveSelected != 0 ? s.mainWindow : nullptr;
   if (took) {
     ports().ui->messageBox(owner, text, update_text::kSuccess, kIconInformation);
