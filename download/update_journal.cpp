@@ -35,7 +35,8 @@ void endBlocksGoing() {
 }
 
 // The sense bytes of the last answer, as hexadecimal pairs.
-void senseText(char* text) {
+constexpr std::uint32_t kSenseTextSize = 3 * kAnswerSenseBytes + 1;
+void senseText(char (&text)[kSenseTextSize]) {
   for (std::uint32_t i = 0; i < kAnswerSenseBytes; ++i) {
     formatTextOf(text + 3 * i, 4, "%02X ", lastBlockAnswer.sense[i]);
   }
@@ -91,7 +92,7 @@ void journalPassThroughOutcome(PassThroughOutcome outcome, bool done) {
   } else if (outcome.failure == PassThroughFailure::VolumeNotOpened) {
     logLine("block %d not sent: the volume could not be opened", block);
   } else {
-    char sense[3 * kAnswerSenseBytes];
+    char sense[kSenseTextSize];
     senseText(sense);
     logLine("block %d failed: error %u, SCSI status 0x%02X, sense %s%s", block,
             lastBlockAnswer.error, lastBlockAnswer.status, sense,
