@@ -92,8 +92,7 @@ void passThroughBlockFinished(PassThroughOutcome outcome) {
     done = true;
   }
   if (final && !done) stopProgressDisplay();
-  if (outcome.failure != PassThroughFailure::None || final)
-    journalPassThroughOutcome(outcome, done);
+  journalPassThroughOutcome(outcome, done);
   blockFinished(done);
 }
 

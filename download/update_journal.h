@@ -18,8 +18,8 @@ void journalStart();
 void journalConfirmed();
 // `block` is handed to the back end.
 void journalBlockGoing(std::uint8_t block);
-// A pass-through DownloadCommand ended other than plainly, or the final one ended at all;
-// `done` says whether the run counts it as done.
+// A pass-through DownloadCommand ended; `done` says whether the run counts it as done. Only a
+// failure, or the final block's outcome, is logged.
 void journalPassThroughOutcome(PassThroughOutcome outcome, bool done);
 // The ASPI back end stopped the run at the current block.
 void journalAspiStopped();

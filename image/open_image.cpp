@@ -75,9 +75,11 @@ void openImage() {
 
   // The full 64-bit size: a 32-bit one would let 4 GiB + 131080 bytes pass unwarned.
   std::uint64_t size = 0;
-  // Each warning goes into the log too, with what is known of the file by then.
+  // Each warning goes into the log too, with what is known of the file by then (a size of 4 GiB
+  // or more as 4294967295 bytes).
+  auto logged = [&] { return static_cast<unsigned>(size > 0xFFFFFFFFu ? 0xFFFFFFFFu : size); };
   auto warnOf = [&](const char* text, std::uint32_t icon) {
-    logLine("image %s (%u bytes): %s", name, static_cast<unsigned>(size), text);
+    logLine("image %s (%u bytes): %s", name, logged(), text);
     warn(text, icon);
   };
   FileSystem& files = *ports().files;
@@ -122,8 +124,8 @@ void openImage() {
   if (s.selectedDrive >= 0 && s.selectedDrive < kDriveTableSize) {
     s.imageHeader[1] = s.driveTable[s.selectedDrive].revision[1];
   }
-  logLine("image %s opened: %u bytes, version %s, file CRC-32/MPEG-2 %08X", name,
-          static_cast<unsigned>(size), s.imageHeader, print.fileCrc);
+  logLine("image %s opened: %u bytes, version %s, file CRC-32/MPEG-2 %08X", name, logged(),
+          s.imageHeader, print.fileCrc);
   ports().ui->setItemText(s.controlPanel, kFieldNewVersion, s.imageHeader);
   ports().ui->setItemText(s.controlPanel, kFieldDownloadFile, s.imageName);
   ports().ui->messageBox(s.mainWindow, image_text::kFileOpen, image_text::kConfirm,
