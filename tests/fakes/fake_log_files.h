@@ -1,8 +1,9 @@
 #pragma once
-// The log's files in memory, by path, with folders that refuse to be written.
+// The log's files in memory, by path; a folder can refuse to be written.
 
+#include <cstring>
 #include <map>
-#include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -12,19 +13,42 @@ namespace flindor::testing {
 
 class FakeLogFiles : public LogFiles {
  public:
-  bool temporaryFolder(char* buffer, std::uint32_t capacity) override;
-  bool size(const char* path, std::uint32_t& bytes) override;
-  bool append(const char* path, const char* text, std::uint32_t length) override;
-  bool replace(const char* from, const char* to) override;
-
-  // The file's lines without their line ends, the date and time cut off.
-  std::vector<std::string> lines(const std::string& path = kProgramLog) const;
-
   static constexpr char kProgramLog[] = "C:\\FLINDOR\\FLINDOR.LOG";
+
+  bool temporaryFolder(char* buffer, std::uint32_t capacity) override {
+    return capacity > 8 && std::strcpy(buffer, "C:\\TEMP\\");
+  }
+  bool size(const char* path, std::uint32_t& bytes) override {
+    bytes = files.count(path) ? static_cast<std::uint32_t>(files[path].size()) : 0;
+    return files.count(path) == 1;
+  }
+  bool append(const char* path, const char* text, std::uint32_t length) override {
+    if (writable(path)) files[path].append(text, length);
+    return writable(path);
+  }
+  bool replace(const char* from, const char* to) override {
+    if (!writable(from) || !files.count(from)) return false;
+    files[to] = files[from];
+    files.erase(from);
+    return true;
+  }
+
+  // The file's lines without their line ends, the date and time ("2026-12-08 10:42:07 ") cut off.
+  std::vector<std::string> lines(const std::string& path = kProgramLog) {
+    std::vector<std::string> out;
+    std::istringstream text(files[path]);
+    for (std::string line; std::getline(text, line);)
+      out.push_back(line.substr(20, line.size() - 21));
+    return out;
+  }
+
   std::map<std::string, std::string> files;
-  std::set<std::string> readOnlyFolders;  // e.g. "C:\\FLINDOR\\"
-  bool failing = false;                   // nothing can be written anywhere
-  std::string temporary = "C:\\TEMP\\";
+  std::string unwritable;  // paths beginning so cannot be written: "C:\\FLINDOR\\", "C:" for all
+
+ private:
+  bool writable(const char* path) const {
+    return unwritable.empty() || std::string(path).rfind(unwritable, 0) != 0;
+  }
 };
 
 }  // namespace flindor::testing

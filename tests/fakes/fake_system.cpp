@@ -91,11 +91,6 @@ std::string FakeSystem::value(const std::string& subkey, const std::string& name
   return found == key->second.values.end() ? "" : found->second;
 }
 
-bool FakeSystem::hasKey(const std::string& subkey) const {
-  std::lock_guard lock(mutex_);
-  return keys_.count(lowerCase(subkey)) == 1;
-}
-
 void FakeSystem::setValue(const std::string& subkey, const std::string& name,
                           const std::string& bytes) {
   std::lock_guard lock(mutex_);

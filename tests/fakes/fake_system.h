@@ -33,9 +33,8 @@ class FakeSystem : public System {
   void addKey(const std::string& subkey);
   // The key exists but is not granted with all-access rights (e.g. without elevation).
   void denyAllAccess(const std::string& subkey);
-  // A value's bytes ("" when absent), and whether the key exists.
+  // A value's bytes; "" when absent.
   std::string value(const std::string& subkey, const std::string& name) const;
-  bool hasKey(const std::string& subkey) const;
   bool registryWritable = true;  // false: every write and delete fails
 
   struct RegistryCall {

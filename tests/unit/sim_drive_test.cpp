@@ -121,21 +121,15 @@ TEST_F(SimDriveTest, InquiryAnswersNoMoreThanTheAllocationLengthAndTheBuffer) {
   EXPECT_TRUE(drive.answeredInquiry());
 }
 
-// What the drive reports after a programming: at once, after a restart of the PC (a later run of
-// the program, which finds the drive as the earlier run left it), and after its power was off.
+// What the drive reports after a programming, at once and after a restart of the PC (a later run
+// of the program, which finds the drive as the earlier run left it), then after its power was off.
 TEST(SimDriveRevisionTest, ComesFromWhatWasProgrammedAsItsSettingSays) {
-  struct Row {
-    const char* programming;
-    const char* now;
-    const char* afterRestart;
-    const char* afterPowerCycle;
-  };
-  const Row rows[] = {{"takes", "DB13", "DB13", "DB13"},
-                      {"after-power-cycle", "DB10", "DB10", "DB13"},
-                      {"fails", "DB10", "DB10", "DB10"}};
-  // The simulated firmware names its version in its last four bytes.
+  const struct Row {
+    const char *programming, *afterRestart, *afterPowerCycle;
+  } rows[] = {
+      {"takes", "DB13", "DB13"}, {"after-power-cycle", "DB10", "DB13"}, {"fails", "DB10", "DB10"}};
   std::vector<std::uint8_t> image = testing::patternedImage("DA13");
-  std::memcpy(image.data() + image.size() - 4, "DA13", 4);
+  std::memcpy(image.data() + image.size() - 4, "DA13", 4);  // where the firmware names its version
   const std::string state = ::testing::TempDir() + "flindor_drive.state";
   auto reported = [](SimulatedDrive& drive) {
     std::uint8_t data[36] = {};
@@ -144,35 +138,27 @@ TEST(SimDriveRevisionTest, ComesFromWhatWasProgrammedAsItsSettingSays) {
     return std::string(data + 32, data + 36);
   };
   for (const Row& row : rows) {
-    SCOPED_TRACE(row.programming);
     std::remove(state.c_str());
-    const std::string config = "state " + state +
-                               "\ndevice\nadapter 0\nrevision DB10\nprogramming " +
-                               row.programming + "\n";
-    auto powerOn = [&config](SimulatedBus& bus) {
-      std::istringstream text(config);
+    SimulatedBus first, second;
+    for (SimulatedBus* bus : {&first, &second}) {
+      std::istringstream text("state " + state +
+                              "\ndevice\nadapter 0\nrevision DB10\nprogramming " + row.programming);
       std::string error;
-      EXPECT_TRUE(loadSimConfig(text, bus, error)) << error;
-      return bus.driveAt(0, 0);
-    };
-    SimulatedBus first;
-    SimulatedDrive& drive = *powerOn(first);
+      ASSERT_TRUE(loadSimConfig(text, *bus, error)) << error;
+    }
+    SimulatedDrive& drive = *first.driveAt(0, 0);
     EXPECT_EQ(reported(drive), "DB10");
     for (std::uint8_t block = 0; block <= kFinalBlock; ++block) {
       auto data = framedBlock(image, block);
       const Cdb cdb = downloadCdb(block);
-      ASSERT_EQ(drive
-                    .execute({cdb.data(), cdb.size(), DataDirection::Out, data.data(),
-                              static_cast<std::uint32_t>(data.size())})
-                    .status,
-                kScsiStatusGood);
+      drive.execute({cdb.data(), cdb.size(), DataDirection::Out, data.data(),
+                     static_cast<std::uint32_t>(data.size())});
     }
-    EXPECT_EQ(reported(drive), row.now);
-    SimulatedBus second;
-    SimulatedDrive& restarted = *powerOn(second);
-    EXPECT_EQ(reported(restarted), row.afterRestart);
-    restarted.powerCycle();
-    EXPECT_EQ(reported(restarted), row.afterPowerCycle);
+    ASSERT_EQ(drive.programmings(), 1);
+    EXPECT_EQ(reported(drive), row.afterRestart) << row.programming;
+    EXPECT_EQ(reported(*second.driveAt(0, 0)), row.afterRestart) << row.programming;
+    second.driveAt(0, 0)->powerCycle();
+    EXPECT_EQ(reported(*second.driveAt(0, 0)), row.afterPowerCycle) << row.programming;
   }
 }
 

@@ -1,9 +1,9 @@
 // e2e_ports_check: the Win32 ports against the real system calls, run under Wine. The fakes of
 // the unit tests answer as the ports promise; this checks that the adapters keep that promise:
-// full 64-bit file sizes, no sharing, short reads at the end, the registry's size rules and
-// writes, the log's files, the privilege's LUID, the volume device, the ASPI library and its entry
-// points, and the paint helpers' order of giving GDI objects back. Prints each failed check and
-// exits 1 if there was one.
+// full 64-bit file sizes, no sharing, short reads at the end, the registry's size rules, the
+// power source, the log's files, the privilege's LUID, the volume device, the ASPI library and its
+// entry points, and the paint helpers' order of giving GDI objects back. Prints each failed check
+// and exits 1 if there was one.
 
 #include <windows.h>
 
@@ -117,21 +117,6 @@ void checkRegistry() {
         "registry: Wine's ProductName under the Windows NT key");
   RegDeleteKeyA(HKEY_LOCAL_MACHINE, subkey);
 
-  const char* record = "Software\\FlindorPortsCheck\\Record";
-  size = sizeof buffer;
-  check(system.writeMachineValue(record, "State", "started") &&
-            system.writeMachineValue(record, "State", "completed") &&
-            system.readMachineValue(record, "State", buffer, size) == RegistryRead::Read &&
-            size == 10 && std::strcmp(buffer, "completed") == 0,
-        "registry: a value written, with the key made for it, and written over");
-  size = sizeof buffer;
-  check(system.deleteMachineKey(record) &&
-            system.readMachineValue(record, "State", buffer, size) == RegistryRead::KeyNotOpened,
-        "registry: the key deleted with its values");
-  RegDeleteKeyA(HKEY_LOCAL_MACHINE, subkey);
-  check(system.programPath(buffer, sizeof buffer) && std::strstr(buffer, "e2e_ports_check.exe"),
-        "system: the program's own path");
-  check(!system.programPath(buffer, 4), "system: a path that does not fit is not given");
   const PowerSource power = system.powerSource();
   check(power == PowerSource::Mains || power == PowerSource::Unknown,
         "system: a PC on mains, or nothing known of its power");
@@ -152,8 +137,6 @@ void checkLogFiles() {
   check(files.append(old, "x", 1) && files.replace(log, old) && !files.size(log, bytes) &&
             files.size(old, bytes) && bytes == 10,
         "log files: the log put aside in place of an older one");
-  check(!files.append("C:\\no such folder\\FLINDOR.LOG", "x", 1),
-        "log files: no log where the folder is missing");
 }
 
 void checkPrivilege() {
