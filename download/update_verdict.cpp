@@ -40,11 +40,8 @@ int blockOf(const UpdateRecord& record) {
 
 void verdictAfterDiscovery() {
   AppState& s = appState;
-  if (s.driveSelected != 0) {
-    postPrivateCommand(s.mainWindow, kCommandUpdateVerdict, expectCommand(kCommandUpdateVerdict));
-  } else {
-    giveUpdateVerdict();
-  }
+  if (s.driveSelected == 0) return;  // no usable drive: given with discovery's own message
+  postPrivateCommand(s.mainWindow, kCommandUpdateVerdict, expectCommand(kCommandUpdateVerdict));
 }
 
 void giveUpdateVerdict() {

@@ -11,10 +11,11 @@ namespace flindor {
 // comes from the message loop rather than from inside the discovery's own messages.
 inline constexpr std::uint16_t kCommandUpdateVerdict = 17188;  // 0x4324
 
-// Discovery has ended: with the window in place the verdict follows by the posted command;
-// when discovery found no usable drive (and the window goes), it is given now.
+// Discovery has listed the drives: the verdict follows by the posted command.
 void verdictAfterDiscovery();
-// Reads the record and tells the user what became of the update it names.
+// Reads the record and tells the user what became of the update it names. Where discovery finds
+// no usable drive, called right after its message, before the run's end is requested: a message
+// box shown after the quit request would close at once.
 void giveUpdateVerdict();
 
 }  // namespace flindor

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "download/update_verdict.h"
 #include "image/image_commands.h"
 #include "platform/private_commands.h"
 #include "scsi/aspi_transport.h"
@@ -43,6 +44,7 @@ void sendToMainWindow(std::uint16_t command) {
 
 void reportNoUsableDrive(const char* text, const char* caption) {
   ports().ui->messageBox(appState.mainWindow, text, caption, kIconError);
+  giveUpdateVerdict();
   ports().ui->destroyWindow(appState.mainWindow);
 }
 
@@ -69,6 +71,7 @@ void startDiscovery() {
     s.discoveryReported = 1;
     ports().ui->messageBox(nullptr, discovery_text::kNoDriveKmx, discovery_text::kNoVadade,
                            kIconError);
+    giveUpdateVerdict();
     ports().ui->postQuit(0);
   }
 }

@@ -62,8 +62,6 @@ void mainWindowCommand(std::uintptr_t wParam, std::intptr_t lParam) {
 void mainWindowCreated(void* window) {
   appState.mainWindow = window;
   startDiscovery();
-  // Pass-through: no usable drive was found, and the run ends after its message.
-  if (appState.discoveryReported != 0) giveUpdateVerdict();
 }
 
 void mainWindowDestroyed() {

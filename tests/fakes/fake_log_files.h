@@ -15,25 +15,23 @@ class FakeLogFiles : public LogFiles {
  public:
   static constexpr char kProgramLog[] = "C:\\FLINDOR\\FLINDOR.LOG";
 
-  bool temporaryFolder(char* buffer, std::uint32_t capacity) override {
-    return capacity > 8 && std::strcpy(buffer, "C:\\TEMP\\");
+  bool temporaryFolder(char* buffer, std::uint32_t) override {
+    return std::strcpy(buffer, "C:\\TEMP\\");
   }
   bool size(const char* path, std::uint32_t& bytes) override {
-    bytes = files.count(path) ? static_cast<std::uint32_t>(files[path].size()) : 0;
-    return files.count(path) == 1;
+    bytes = static_cast<std::uint32_t>(files[path].size());
+    return true;
   }
   bool append(const char* path, const char* text, std::uint32_t length) override {
     if (writable(path)) files[path].append(text, length);
     return writable(path);
   }
   bool replace(const char* from, const char* to) override {
-    if (!writable(from) || !files.count(from)) return false;
-    files[to] = files[from];
-    files.erase(from);
-    return true;
+    if (writable(from)) files[to] = std::move(files[from]);
+    return writable(from);
   }
 
-  // The file's lines without their line ends, the date and time ("2026-12-08 10:42:07 ") cut off.
+  // The lines without the date and time ("2026-12-08 10:42:07 ") and line ends.
   std::vector<std::string> lines(const std::string& path = kProgramLog) {
     std::vector<std::string> out;
     std::istringstream text(files[path]);

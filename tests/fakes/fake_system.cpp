@@ -77,18 +77,11 @@ bool FakeSystem::deleteMachineKey(const char* subkey) {
   return registryWritable && keys_.erase(lowerCase(subkey)) == 1;
 }
 
-bool FakeSystem::programPath(char* buffer, std::uint32_t capacity) {
-  if (program.size() >= capacity) return false;
-  std::memcpy(buffer, program.c_str(), program.size() + 1);
-  return true;
-}
-
 std::string FakeSystem::value(const std::string& subkey, const std::string& name) const {
   std::lock_guard lock(mutex_);
   const auto key = keys_.find(lowerCase(subkey));
-  if (key == keys_.end()) return "";
-  const auto found = key->second.values.find(lowerCase(name));
-  return found == key->second.values.end() ? "" : found->second;
+  if (key == keys_.end() || !key->second.values.count(lowerCase(name))) return "";
+  return key->second.values.at(lowerCase(name));
 }
 
 void FakeSystem::setValue(const std::string& subkey, const std::string& name,

@@ -3,6 +3,7 @@
 // reboot calls with configurable results. Every call is recorded, one line each, in order.
 
 #include <cstdint>
+#include <cstring>
 #include <map>
 #include <mutex>
 #include <string>
@@ -24,7 +25,9 @@ class FakeSystem : public System {
   bool exitWindows(std::uint32_t flags, std::uint32_t reserved) override;
   bool writeMachineValue(const char* subkey, const char* value, const char* text) override;
   bool deleteMachineKey(const char* subkey) override;
-  bool programPath(char* buffer, std::uint32_t capacity) override;
+  bool programPath(char* buffer, std::uint32_t capacity) override {
+    return capacity > 22 && std::strcpy(buffer, "C:\\FLINDOR\\flindor.exe");
+  }
   PowerSource powerSource() override { return power; }
 
   // The registry. Key and value names compare without regard to case, as Windows compares them.
@@ -54,7 +57,6 @@ class FakeSystem : public System {
   std::uint32_t lastErrorValue = 0;  // e.g. 1300, ERROR_NOT_ALL_ASSIGNED, after a success
   bool exitWindowsSucceeds = true;
   PowerSource power = PowerSource::Unknown;
-  std::string program = "C:\\FLINDOR\\flindor.exe";
 
   // Every call, one line each: "open token", "lookup shutdown privilege",
   // "enable privilege 112 19", "last error", "close 112", "exit windows 6 0", "read <key> <value>".

@@ -463,22 +463,21 @@ TEST_F(AspiRandomFaults, SeveralFaultsPerRunAlwaysEndFlashedOnceOrNotAtAll) {
 
 // ---- the log ----
 
-// What the log says of a run: a clean one, one whose registry takes nothing, and one with each
-// fault kind at block 10 or at the final block, resumed where it may be (closed where not). A row
-// gives its fault's line; the test adds what every run logs around it.
-struct LogRow {
-  Backend backend;
-  std::optional<Fault> fault;
-  int block;
-  std::string line;
-  bool registryFails = false;  // the update record and the RunOnce entry
-};
+// What the log says of a run: a clean one, one whose registry takes nothing (the record and the
+// RunOnce entry), and one with each fault kind at block 10 or at the final block, resumed where it
+// may be (closed where not). A row gives its fault's line; the test adds what every run logs.
 const std::string kZeros = " 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00";
 const std::string kAspiSense = ", target status 0x00, sense key 0x0, ASC 0x00, ASCQ 0x00";
 const std::string kDone = "; counted as done, as the drive may leave the bus while it programs";
 using enum Backend;
 using enum Fault;
-const LogRow kLogRows[] = {
+const struct LogRow {
+  Backend backend;
+  std::optional<Fault> fault;
+  int block;
+  std::string line;
+  bool registryFails = false;
+} kLogRows[] = {
     {PassThrough, {}, 0, ""},
     {PassThrough, {}, 0, "", true},
     {PassThrough, ImageOpenFails, 10, "block 10 not sent: FAIL TO OPEN FILE"},
@@ -515,27 +514,24 @@ std::vector<std::string> expectedLog(const LogRow& row, bool completes) {
       "download confirmed: ZIB KMX4820T at " + at +
           " from DA12 to DA13, image NEW.BIN (file CRC-32/MPEG-2 B0A3BD9B)"};
   auto add = [&log](std::initializer_list<std::string> lines) { log.insert(log.end(), lines); };
-  if (row.registryFails) {
+  if (row.registryFails)
     add({"the update record could not be written to HKEY_LOCAL_MACHINE\\Software\\FLINDOR"});
-  }
-  if (row.block == 10) {
+  if (row.block == 10)
     add({row.line, "blocks 0 to 9 accepted", "resumed at block 10", "blocks 10 to 62 accepted"});
-  } else {
-    add({"blocks 0 to 62 accepted"});
-  }
+  if (row.block != 10) add({"blocks 0 to 62 accepted"});
   add({"final block 63 sent; the drive programs its flash",
        row.block == 63 ? row.line : "block 63 answered"});
   if (!completes) add({"closed during the download, at block 63"});
-  const char* runOnce = row.registryFails
-                            ? "the RunOnce entry could not be written"
-                            : "FLINDOR starts again after the restart to check the drive";
-  if (completes) add({std::string("update complete; ") + runOnce, "restart of the PC requested"});
+  if (completes)
+    add({row.registryFails
+             ? "update complete; the RunOnce entry could not be written"
+             : "update complete; FLINDOR starts again after the restart to check the drive",
+         "restart of the PC requested"});
   return log;
 }
 
-void checkLogs(DownloadTest& test, FakeLogFiles& logFiles, FakeSystem& system,
-               sim::SimulatedBus& bus, FakeUi& ui, FakeFiles& files, Backend backend) {
-  FaultRun run{test, ui, files, system, bus};
+void checkLogs(DownloadTest& test, FaultRun& run, FakeLogFiles& logFiles, FakeSystem& system,
+               Backend backend) {
   for (const LogRow& row : kLogRows) {
     if (row.backend != backend) continue;
     SCOPED_TRACE(row.fault ? nameOf(*row.fault) : "clean run");
@@ -553,15 +549,14 @@ void checkLogs(DownloadTest& test, FakeLogFiles& logFiles, FakeSystem& system,
   }
 }
 
-class PassThroughLog : public PassThroughDownloadTest {};
-class AspiLog : public AspiDownloadTest {};
-
-TEST_F(PassThroughLog, SaysWhatHappenedInEachRun) {
-  checkLogs(*this, logFiles, system, bus, ui, files, Backend::PassThrough);
+TEST_F(PassThroughRandomFaults, TheLogSaysWhatHappenedInEachRun) {
+  FaultRun run{*this, ui, files, system, bus};
+  checkLogs(*this, run, logFiles, system, PassThrough);
 }
 
-TEST_F(AspiLog, SaysWhatHappenedInEachRun) {
-  checkLogs(*this, logFiles, system, bus, ui, files, Backend::Aspi);
+TEST_F(AspiRandomFaults, TheLogSaysWhatHappenedInEachRun) {
+  FaultRun run{*this, ui, files, system, bus};
+  checkLogs(*this, run, logFiles, system, Aspi);
 }
 
 }  // namespace

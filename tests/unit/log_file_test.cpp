@@ -10,33 +10,29 @@ namespace {
 class LogFileTest : public CoreTest {};
 
 TEST_F(LogFileTest, GoesWhereItCanBeWrittenAndStartsAnewPastItsSize) {
-  const std::string kLog = FakeLogFiles::kProgramLog, kOld = "C:\\FLINDOR\\FLINDOR.OLD";
-  const std::size_t kLimit = 256 * 1024;
-  struct Row {
+  const std::string kLog = FakeLogFiles::kProgramLog, kTemp = "C:\\TEMP\\FLINDOR.LOG",
+                    kLines =
+                        "2026-12-08 10:42:07 FLINDOR started\r\n2026-12-08 10:42:07 two lines\r\n";
+  const std::size_t kFull = 256 * 1024;
+  const struct Row {
     std::string unwritable;
-    std::size_t logBefore;  // bytes of the log already there
-    std::string where;      // "" for nowhere
-    std::size_t putAside;   // bytes in FLINDOR.OLD
-  } const rows[] = {{"", 0, kLog, 0},
-                    {"", kLimit, kLog, 0},
-                    {"", kLimit + 1, kLog, kLimit + 1},
-                    {"C:\\FLINDOR\\", 0, "C:\\TEMP\\FLINDOR.LOG", 0},
-                    {"C:", 0, "", 0}};
+    std::size_t before;  // bytes of the log already there
+    std::string where;   // "" for nowhere
+    std::size_t putAside;
+  } rows[] = {{"", 0, kLog, 0},
+              {"", kFull, kLog, 0},
+              {"", kFull + 1, kLog, kFull + 1},
+              {"C:\\FLINDOR\\", 0, kTemp, 0},
+              {"C:", 0, "", 0}};
   for (const Row& row : rows) {
-    SCOPED_TRACE(row.unwritable + " " + std::to_string(row.logBefore));
     logFiles = FakeLogFiles{};
-    if (row.logBefore > 0) logFiles.files[kLog] = std::string(row.logBefore, 'x');
+    logFiles.files[kLog] = std::string(row.before, 'x');
     logFiles.unwritable = row.unwritable;
-    startLog("FLINDOR %s started", "1.3.0.1");
+    startLog("FLINDOR %s", "started");
     logLine("two\nlines");
-    const std::string log = row.where.empty() ? "" : logFiles.files[row.where];
-    const std::size_t kept = row.logBefore > kLimit ? 0 : row.logBefore;
-    EXPECT_EQ(
-        log.substr(std::min(kept, log.size())),
-        row.where.empty()
-            ? ""
-            : "2026-12-08 10:42:07 FLINDOR 1.3.0.1 started\r\n2026-12-08 10:42:07 two lines\r\n");
-    EXPECT_EQ(logFiles.files[kOld].size(), row.putAside);
+    const std::size_t kept = row.where == kLog && row.putAside == 0 ? row.before : 0;
+    EXPECT_EQ(logFiles.files[row.where], row.where.empty() ? "" : std::string(kept, 'x') + kLines);
+    EXPECT_EQ(logFiles.files["C:\\FLINDOR\\FLINDOR.OLD"].size(), row.putAside) << row.before;
   }
 }
 

@@ -1,9 +1,9 @@
 // e2e_ports_check: the Win32 ports against the real system calls, run under Wine. The fakes of
 // the unit tests answer as the ports promise; this checks that the adapters keep that promise:
 // full 64-bit file sizes, no sharing, short reads at the end, the registry's size rules, the
-// power source, the log's files, the privilege's LUID, the volume device, the ASPI library and its
-// entry points, and the paint helpers' order of giving GDI objects back. Prints each failed check
-// and exits 1 if there was one.
+// privilege's LUID, the volume device, the ASPI library and its entry points, and the paint
+// helpers' order of giving GDI objects back. Prints each failed
+// check and exits 1 if there was one.
 
 #include <windows.h>
 
@@ -16,7 +16,6 @@
 #include "app/win32_aspi_manager.h"
 #include "app/win32_file_system.h"
 #include "app/win32_heap.h"
-#include "app/win32_log_files.h"
 #include "app/win32_session_guard.h"
 #include "app/win32_system.h"
 #include "app/win32_volume_devices.h"
@@ -116,27 +115,6 @@ void checkRegistry() {
                                 buffer, size) == RegistryRead::Read,
         "registry: Wine's ProductName under the Windows NT key");
   RegDeleteKeyA(HKEY_LOCAL_MACHINE, subkey);
-
-  const PowerSource power = system.powerSource();
-  check(power == PowerSource::Mains || power == PowerSource::Unknown,
-        "system: a PC on mains, or nothing known of its power");
-}
-
-// The log's files: appended to, created where missing, measured and put aside.
-void checkLogFiles() {
-  Win32LogFiles files;
-  char folder[MAX_PATH];
-  check(files.temporaryFolder(folder, sizeof folder) && folder[std::strlen(folder) - 1] == '\\',
-        "log files: a temporary folder, with its closing backslash");
-  const char* log = "C:\\ports_check\\FLINDOR.LOG";
-  const char* old = "C:\\ports_check\\FLINDOR.OLD";
-  std::uint32_t bytes = 0;
-  check(files.append(log, "one\r\n", 5) && files.append(log, "two\r\n", 5) &&
-            files.size(log, bytes) && bytes == 10,
-        "log files: lines appended to a new file");
-  check(files.append(old, "x", 1) && files.replace(log, old) && !files.size(log, bytes) &&
-            files.size(old, bytes) && bytes == 10,
-        "log files: the log put aside in place of an older one");
 }
 
 void checkPrivilege() {
@@ -288,7 +266,6 @@ void checkWorkerAndSession() {
 int main(int argc, char** argv) {
   checkFiles();
   checkRegistry();
-  checkLogFiles();
   checkPrivilege();
   checkVolumes();
   checkHeap();
