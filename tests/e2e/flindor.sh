@@ -274,15 +274,13 @@ flindor_expect_verdict() {
   e2e_wait_gone FLINDOR 60
 }
 
-# The record of the update in the registry (the program's own width's view): flindor_expect_record
-# absent, or flindor_expect_record STATE BLOCK.
+# The update record in the program's own registry view: flindor_expect_record absent|STATE BLOCK.
 flindor_expect_record() {
   local view=64 values got
   [[ $E2E_MACHINE == i386 ]] && view=32
   values=$(timeout -k 5 60 wine reg query 'HKLM\Software\FLINDOR' /reg:$view </dev/null 2>&1)
   got=$(for name in State Block; do sed -n "s/^ *$name *REG_SZ *\([^\r]*\).*/\1/p" <<<"$values"; done | xargs)
   [[ $got == "${*/absent/}" ]] || e2e_fail "the update record holds \"$got\", expected \"$*\""
-  e2e_step "the update record: ${*}"
 }
 
 # FLINDOR.LOG beside the program has lines with these texts, in this order, among others.

@@ -1,5 +1,5 @@
 #pragma once
-// The log's files in memory, by path; a folder can refuse to be written.
+// The log's files in memory, by path; paths that begin as `unwritable` refuse to be written.
 
 #include <cstring>
 #include <map>
@@ -41,7 +41,7 @@ class FakeLogFiles : public LogFiles {
   }
 
   std::map<std::string, std::string> files;
-  std::string unwritable;  // paths beginning so cannot be written: "C:\\FLINDOR\\", "C:" for all
+  std::string unwritable;  // e.g. "C:\\FLINDOR\\"; "C:" for every path
 
  private:
   bool writable(const char* path) const {

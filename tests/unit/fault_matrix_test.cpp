@@ -19,9 +19,7 @@
 namespace flindor::testing {
 namespace {
 
-using ::testing::Each;
 using ::testing::ElementsAreArray;
-using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 
 enum class Backend { PassThrough, Aspi };
@@ -422,7 +420,8 @@ TEST_P(PassThroughFaults, AtEveryBlock) {
     checkOneFault(run, *this, system, GetParam(), block);
     if (HasFailure()) return;  // the first broken block tells enough
   }
-  EXPECT_THAT(logFiles.lines(), Each(HasSubstr(" started: "))) << "nothing but the starts written";
+  EXPECT_THAT(logFiles.lines(), ::testing::Each(::testing::HasSubstr(" started: ")))
+      << "nothing but the starts written";
 }
 
 TEST_P(AspiFaults, AtEveryBlock) {
@@ -431,7 +430,7 @@ TEST_P(AspiFaults, AtEveryBlock) {
     checkOneFault(run, *this, system, GetParam(), block);
     if (HasFailure()) return;
   }
-  EXPECT_THAT(logFiles.lines(), Each(HasSubstr(" started: ")));
+  EXPECT_THAT(logFiles.lines(), ::testing::Each(::testing::HasSubstr(" started: ")));
 }
 
 auto faultName = [](const ::testing::TestParamInfo<Fault>& info) { return nameOf(info.param); };

@@ -121,8 +121,7 @@ TEST_F(SimDriveTest, InquiryAnswersNoMoreThanTheAllocationLengthAndTheBuffer) {
   EXPECT_TRUE(drive.answeredInquiry());
 }
 
-// What the drive reports after a programming, at once and after a restart of the PC (a later run
-// of the program finds the drive as the earlier one left it), then after its power was off.
+// After a programming: at once, after a restart (a later run of the program), after a power cycle.
 TEST(SimDriveRevisionTest, ComesFromWhatWasProgrammedAsItsSettingSays) {
   const struct Row {
     const char *programming, *afterRestart, *afterPowerCycle;

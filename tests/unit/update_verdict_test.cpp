@@ -1,5 +1,4 @@
-// The verdict after the restart as one table: what the record says x what the drive at its
-// address reports -> the box shown and what becomes of the record.
+// The verdict after the restart: record x drive at its address -> the box, and the record's fate.
 #include "download/update_verdict.h"
 
 #include <cstring>
