@@ -12,6 +12,7 @@
 #include "app/win32_clock.h"
 #include "app/win32_file_system.h"
 #include "app/win32_heap.h"
+#include "app/win32_log_files.h"
 #include "app/win32_session_guard.h"
 #include "app/win32_system.h"
 #include "app/win32_user_interface.h"
@@ -19,6 +20,7 @@
 #include "app/win32_worker.h"
 #include "app/window_procedures.h"
 #include "download/download_sequencer.h"
+#include "download/update_journal.h"
 #include "platform/private_commands.h"
 #include "res/resource.h"
 #include "shell/aspi_startup.h"
@@ -47,6 +49,7 @@ struct Win32Ports {
     p.worker = &worker;
     p.session = &session;
     p.clock = &clock;
+    p.logFiles = &logFiles;
     installDownloadSequencer();
   }
   win32::Win32UserInterface ui;
@@ -59,6 +62,7 @@ struct Win32Ports {
   win32::Win32Worker worker;
   win32::Win32SessionGuard session;
   win32::Win32Clock clock;
+  win32::Win32LogFiles logFiles;
 };
 
 // The ports outlive the run: a request still out when the window closes completes on another
@@ -131,6 +135,7 @@ int run(HINSTANCE instance, int showCommand) {
   }
   s.platformKind = detectPlatform() != 0 ? 1 : 0;
   s.discoveryReported = 0;
+  journalStart();
   if (s.platformKind == 0 && !startAspiLayer()) return 0;
 
   const bool registered = registerMainWindowClass(instance);

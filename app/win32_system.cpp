@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <cstring>
 #include <memory>
 #include <type_traits>
 
@@ -73,6 +74,39 @@ void Win32System::closeHandle(ObjectHandle handle) { CloseHandle(toHandle(handle
 
 bool Win32System::exitWindows(std::uint32_t flags, std::uint32_t reserved) {
   return ExitWindowsEx(flags, reserved) != FALSE;
+}
+
+bool Win32System::writeMachineValue(const char* subkey, const char* value, const char* text) {
+  HKEY created = nullptr;
+  if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, subkey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE,
+                      nullptr, &created, nullptr) != ERROR_SUCCESS) {
+    return false;
+  }
+  const ScopedKey key(created);
+  return RegSetValueExA(key.get(), value, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
+                        static_cast<DWORD>(strnlen(text, MAX_PATH) + 1)) == ERROR_SUCCESS;
+}
+
+bool Win32System::deleteMachineKey(const char* subkey) {
+  return RegDeleteKeyA(HKEY_LOCAL_MACHINE, subkey) == ERROR_SUCCESS;
+}
+
+bool Win32System::programPath(char* buffer, std::uint32_t capacity) {
+  const DWORD length = GetModuleFileNameA(nullptr, buffer, capacity);
+  return length > 0 && length < capacity;
+}
+
+PowerSource Win32System::powerSource() {
+  // Windows 95 with APM has it, NT 4.0 does not: looked up, never imported.
+  using PowerStatusEntry = BOOL(WINAPI*)(SYSTEM_POWER_STATUS*);
+  const HMODULE kernel = GetModuleHandleA("KERNEL32.DLL");
+  const auto entry = kernel != nullptr ? reinterpret_cast<PowerStatusEntry>(reinterpret_cast<void*>(
+                                             GetProcAddress(kernel, "GetSystemPowerStatus")))
+                                       : nullptr;
+  SYSTEM_POWER_STATUS status{};
+  if (entry == nullptr || !entry(&status)) return PowerSource::Unknown;
+  if (status.ACLineStatus == 0) return PowerSource::Battery;
+  return status.ACLineStatus == 1 ? PowerSource::Mains : PowerSource::Unknown;
 }
 
 }  // namespace flindor::win32

@@ -1,6 +1,7 @@
 #pragma once
-// The system port on ADVAPI32 and USER32: the registry read of platform detection, the shutdown
-// privilege and the reboot request.
+// The system port on ADVAPI32, USER32 and KERNEL32: the registry (platform detection, the record
+// of the update, RunOnce), the shutdown privilege, the reboot request, the program's path and the
+// power source.
 
 #include "platform/ports.h"
 
@@ -16,6 +17,10 @@ class Win32System final : public System {
   std::uint32_t lastError() override;
   void closeHandle(ObjectHandle handle) override;
   bool exitWindows(std::uint32_t flags, std::uint32_t reserved) override;
+  bool writeMachineValue(const char* subkey, const char* value, const char* text) override;
+  bool deleteMachineKey(const char* subkey) override;
+  bool programPath(char* buffer, std::uint32_t capacity) override;
+  PowerSource powerSource() override;
 };
 
 }  // namespace flindor::win32

@@ -66,6 +66,12 @@ void Win32UserInterface::sendCommand(WindowHandle window, std::uintptr_t wParam,
                static_cast<LPARAM>(lParam));
 }
 
+void Win32UserInterface::postCommand(WindowHandle window, std::uintptr_t wParam,
+                                     std::intptr_t lParam) {
+  PostMessageA(toWindow(window), WM_COMMAND, static_cast<WPARAM>(wParam),
+               static_cast<LPARAM>(lParam));
+}
+
 void Win32UserInterface::sendTimerTick(WindowHandle window) {
   SendMessageA(toWindow(window), WM_TIMER, 0, 0);
 }

@@ -35,6 +35,7 @@ class Win32UserInterface final : public UserInterface {
   bool openFileDialog(const OpenFileRequest& request, OpenFileResult& result) override;
   void showDialog(int templateId, WindowHandle owner) override;
   void sendCommand(WindowHandle window, std::uintptr_t wParam, std::intptr_t lParam) override;
+  void postCommand(WindowHandle window, std::uintptr_t wParam, std::intptr_t lParam) override;
   void sendTimerTick(WindowHandle window) override;
   WindowHandle parentOf(WindowHandle window) override;
   void setTimer(WindowHandle window, std::uintptr_t id, std::uint32_t periodMs) override;

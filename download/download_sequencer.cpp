@@ -1,10 +1,13 @@
 #include "download/download_sequencer.h"
 
+#include "download/confirmation.h"
 #include "download/download_messages.h"
 #include "download/run_guard.h"
+#include "download/update_journal.h"
 #include "image/image_commands.h"
 #include "image/image_layout.h"
 #include "image/image_messages.h"
+#include "platform/log_file.h"
 #include "platform/ports.h"
 #include "platform/private_commands.h"
 #include "scsi/aspi_transport.h"
@@ -61,15 +64,16 @@ bool imageStillAccepted() {
   if (result == ImageRecheck::Unchanged) return true;
   appState.downloadConfirmed = 0;
   closeImage(nullptr);
-  ports().ui->messageBox(
-      appState.mainWindow,
-      result == ImageRecheck::NotOpened ? image_text::kFailToOpen : image_text::kFailToRead,
-      image_text::kWarning, kIconError);
+  const char* text =
+      result == ImageRecheck::NotOpened ? image_text::kFailToOpen : image_text::kFailToRead;
+  logLine("block 0 not sent: %s", text);
+  ports().ui->messageBox(appState.mainWindow, text, image_text::kWarning, kIconError);
   return false;
 }
 
 // The block never went to the drive: the run stops at it, and the session may end again.
 void stopBeforeSending() {
+  journalNotSent();
   appState.blockInFlight = 0;
   releaseSession();
 }
@@ -175,16 +179,19 @@ void aspiBlockFinished(bool completed) {
 void passThroughBlockFinished(PassThroughOutcome outcome) {
   AppState& s = appState;
   if (!outcomeMovesOn()) return;
-  if (outcome.failure == PassThroughFailure::None) {
-    blockDone();
-    return;
-  }
   const bool final = s.nextBlock == kFinalBlock;
   // The drive may leave the bus or time out while it programs its flash: a final block whose
   // call failed counts as done, unless the host refused the request before the drive got it.
   // Its completion waits until the drive has had its time to program.
-  if (final && outcome.failure == PassThroughFailure::CallFailed &&
-      !refusedBySystem(outcome.error)) {
+  const bool doneUnanswered = final && outcome.failure == PassThroughFailure::CallFailed &&
+                              !refusedBySystem(outcome.error);
+  journalPassThroughOutcome(outcome,
+                            outcome.failure == PassThroughFailure::None || doneUnanswered);
+  if (outcome.failure == PassThroughFailure::None) {
+    blockDone();
+    return;
+  }
+  if (doneUnanswered) {
     s.nextBlock = kBlockCount;
     s.blockInFlight = 0;
     waitOutProgramming();
@@ -218,7 +225,7 @@ void downloadStep() {
   if (s.driveCount == 0) return;
   selectDefaultDrive();
   if (!targetIsSupportedDrive()) return;
-  if (s.downloadConfirmed == 0) ui.showDialog(kConfirmDialogTemplate, s.mainWindow);
+  if (s.downloadConfirmed == 0) askForConfirmation();
   if (s.downloadConfirmed != 1) return;
   // The drive may still be programming: the completion waits for the end of its allowance.
   if (s.finalOutcomeUnknown != 0) return;
@@ -254,16 +261,19 @@ void sendBlock() {
       startProgressDisplay();
     }
     s.blockOutstanding = 1;
+    journalBlockGoing(block);
     passThroughDownloadCommand(s.ntDriveIndex, block);
     return;
   }
   s.blockOutstanding = 1;
+  journalBlockGoing(block);
   if (aspiDownloadCommand() && block == kFinalBlock) startProgressDisplay();
 }
 
 void downloadStopped() {
   AppState& s = appState;
   if (s.blockInFlight == 0) return;
+  journalAspiStopped();
   s.blockInFlight = 0;
   if (s.closing != 0) return;
   if (s.nextBlock == kFinalBlock && s.finalBlockBusy != 0) {
@@ -302,9 +312,11 @@ void finishDownload() {
   s.progressStep = kProgressFull;
   ui.sendTimerTick(s.controlPanel);
   ui.killTimer(s.controlPanel, kProgressTimer);
+  journalCompleted();
   ui.beep();
   ui.messageBox(s.mainWindow, download_text::kComplete, download_text::kSuccess, kIconInformation);
   enableShutdownPrivilege();
+  journalRebootRequested();
   for (int attempt = 0; attempt < kRebootAttempts; ++attempt) {
     if (ports().system->exitWindows(kRebootFlags, 0)) break;
   }

@@ -2,6 +2,7 @@
 
 #include "download/download_messages.h"
 #include "download/download_sequencer.h"
+#include "download/update_journal.h"
 #include "state/app_state.h"
 
 namespace flindor {
@@ -41,6 +42,7 @@ bool mainWindowMayClose() {
     }
   }
   s.closing = 1;
+  journalClosedDuringRun();
   return true;
 }
 

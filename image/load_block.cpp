@@ -4,6 +4,7 @@
 #include "image/image_commands.h"
 #include "image/image_layout.h"
 #include "image/image_messages.h"
+#include "platform/log_file.h"
 #include "platform/scoped_handle.h"
 #include "state/app_state.h"
 
@@ -19,6 +20,7 @@ bool loadBlock() {
 
   FileSystem& files = *ports().files;
   auto warn = [&](const char* text) {
+    logLine("block %d not sent: %s", block, text);
     ports().ui->messageBox(s.controlPanel, text, image_text::kWarning, kIconWarning);
   };
   ScopedHandle file(files, files.openForReading(s.imagePath));

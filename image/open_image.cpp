@@ -3,6 +3,7 @@
 #include "image/image_commands.h"
 #include "image/image_layout.h"
 #include "image/image_messages.h"
+#include "platform/log_file.h"
 #include "platform/scoped_handle.h"
 #include "state/app_state.h"
 #include "state/model_letters.h"
@@ -72,29 +73,36 @@ void openImage() {
   char name[kImageNameSize];
   imageNameFromPath(path, chosen.fileOffset, chosen.extensionOffset, name, kImageNameSize);
 
+  // The full 64-bit size: a 32-bit one would let 4 GiB + 131080 bytes pass unwarned.
+  std::uint64_t size = 0;
+  // Each warning goes into the log too, with what is known of the file by then (a size of 4 GiB
+  // or more as 4294967295 bytes).
+  auto logged = [&] { return static_cast<unsigned>(size > 0xFFFFFFFFu ? 0xFFFFFFFFu : size); };
+  auto warnOf = [&](const char* text, std::uint32_t icon) {
+    logLine("image %s (%u bytes): %s", name, logged(), text);
+    warn(text, icon);
+  };
   FileSystem& files = *ports().files;
   ScopedHandle file(files, files.openForReading(path));
   if (!file.valid()) {
-    warn(image_text::kFailToOpen, kIconError);
+    warnOf(image_text::kFailToOpen, kIconError);
     return;
   }
 
-  // The full 64-bit size: a 32-bit one would let 4 GiB + 131080 bytes pass unwarned.
-  std::uint64_t size = 0;
   if (!files.size(file.get(), size) || size != kImageFileSize) {
-    warn(image_text::kSizeDifferent, kIconWarning);
+    warnOf(image_text::kSizeDifferent, kIconWarning);
   }
 
   char header[kImageHeaderSize + 1] = {};
   std::uint32_t got = 0;
   if (!files.setPosition(file.get(), 0) || !files.read(file.get(), header, kImageHeaderSize, got)) {
-    warn(image_text::kFailToRead, kIconError);
+    warnOf(image_text::kFailToRead, kIconError);
     return;
   }
   header[kImageHeaderSize] = '\0';
 
   if (!hasSupportedModelLetters(header)) {
-    warn(image_text::kModelDifferent, kIconError);
+    warnOf(image_text::kModelDifferent, kIconError);
     return;
   }
 
@@ -102,7 +110,7 @@ void openImage() {
   // that cannot be read whole (cut short, unreadable) is never accepted.
   ImageFingerprint print{};
   if (!fingerprintImage(files, file.get(), print)) {
-    warn(image_text::kFailToRead, kIconError);
+    warnOf(image_text::kFailToRead, kIconError);
     return;
   }
 
@@ -116,6 +124,8 @@ void openImage() {
   if (s.selectedDrive >= 0 && s.selectedDrive < kDriveTableSize) {
     s.imageHeader[1] = s.driveTable[s.selectedDrive].revision[1];
   }
+  logLine("image %s opened: %u bytes, version %s, file CRC-32/MPEG-2 %08X", name, logged(),
+          s.imageHeader, print.fileCrc);
   ports().ui->setItemText(s.controlPanel, kFieldNewVersion, s.imageHeader);
   ports().ui->setItemText(s.controlPanel, kFieldDownloadFile, s.imageName);
   ports().ui->messageBox(s.mainWindow, image_text::kFileOpen, image_text::kConfirm,

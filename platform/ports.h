@@ -64,6 +64,8 @@ class UserInterface {
   virtual void showDialog(int templateId, WindowHandle owner) = 0;
   // SendMessageA(window, WM_COMMAND, wParam, lParam): synchronous, also across threads.
   virtual void sendCommand(WindowHandle window, std::uintptr_t wParam, std::intptr_t lParam) = 0;
+  // PostMessageA(window, WM_COMMAND, wParam, lParam): queued, handled when the loop gets to it.
+  virtual void postCommand(WindowHandle window, std::uintptr_t wParam, std::intptr_t lParam) = 0;
   // SendMessageA(window, WM_TIMER, 0, 0).
   virtual void sendTimerTick(WindowHandle window) = 0;
   virtual WindowHandle parentOf(WindowHandle window) = 0;
@@ -169,7 +171,11 @@ class Clock {
 
 enum class RegistryRead { KeyNotOpened, ValueNotRead, Read };
 
-// Registry, privileges and the reboot request.
+// Where the PC's power comes from, as far as the system knows.
+enum class PowerSource { Unknown, Mains, Battery };
+
+// Registry, privileges, the reboot request, and what the system says about the program and the
+// PC.
 class System {
  public:
   virtual ~System() = default;
@@ -187,6 +193,28 @@ class System {
   virtual void closeHandle(ObjectHandle handle) = 0;
   // ExitWindowsEx(flags, reserved).
   virtual bool exitWindows(std::uint32_t flags, std::uint32_t reserved) = 0;
+  // Creates HKEY_LOCAL_MACHINE\subkey if needed and sets the string `value` to `text`.
+  virtual bool writeMachineValue(const char* subkey, const char* value, const char* text) = 0;
+  // Deletes HKEY_LOCAL_MACHINE\subkey, which has no subkeys, with its values.
+  virtual bool deleteMachineKey(const char* subkey) = 0;
+  // The full path of the program's own file; false when it does not fit.
+  virtual bool programPath(char* buffer, std::uint32_t capacity) = 0;
+  virtual PowerSource powerSource() = 0;
+};
+
+// The files of the log: appended to line by line, each write complete when the call returns.
+class LogFiles {
+ public:
+  virtual ~LogFiles() = default;
+  // The system's folder for temporary files, with its closing backslash; false when it is not
+  // given or does not fit.
+  virtual bool temporaryFolder(char* buffer, std::uint32_t capacity) = 0;
+  // False when the file cannot be asked, e.g. because it does not exist.
+  virtual bool size(const char* path, std::uint32_t& bytes) = 0;
+  // Appends `length` bytes, creating the file if needed; false unless all were written.
+  virtual bool append(const char* path, const char* text, std::uint32_t length) = 0;
+  // Renames `from` to `to`, replacing a file of that name.
+  virtual bool replace(const char* from, const char* to) = 0;
 };
 
 struct Ports {
@@ -200,6 +228,7 @@ struct Ports {
   Worker* worker = nullptr;
   SessionGuard* session = nullptr;
   Clock* clock = nullptr;
+  LogFiles* logFiles = nullptr;
 };
 
 // The ports in force for this run; installed once by the entry point (or by a test).

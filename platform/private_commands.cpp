@@ -95,4 +95,9 @@ void sendPrivateCommand(WindowHandle window, std::uint16_t id, std::uint32_t tok
   ports().ui->sendCommand(window, message.wParam, message.lParam);
 }
 
+void postPrivateCommand(WindowHandle window, std::uint16_t id, std::uint32_t token) {
+  const PrivateCommand message = privateCommand(id, token);
+  ports().ui->postCommand(window, message.wParam, message.lParam);
+}
+
 }  // namespace flindor

@@ -32,5 +32,7 @@ bool takeCommand(std::uint16_t id, std::uintptr_t wParam, std::intptr_t lParam);
 
 // Sends `id` with `token` to `window` (synchronously, from any thread).
 void sendPrivateCommand(WindowHandle window, std::uint16_t id, std::uint32_t token);
+// Posts it instead: the GUI thread handles it from its message loop.
+void postPrivateCommand(WindowHandle window, std::uint16_t id, std::uint32_t token);
 
 }  // namespace flindor

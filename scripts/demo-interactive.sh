@@ -11,5 +11,8 @@ echo "Code > Download. The simulated drive takes 8 seconds to program its flash.
 flindor_start
 until [[ -f $E2E_RUN/exit-code ]]; do sleep 0.5; done
 echo "FLINDOR ended with exit code $(<"$E2E_RUN/exit-code")."
+# After an update Wine's restart starts FLINDOR again from RunOnce, as Windows would after the
+# restart, to check the drive; the driver runs once that copy has ended.
+e2e_drive wait-gone FLINDOR 86400
 demo_report
 e2e_pass

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "image/image_layout.h"
+#include "scsi/block_answer.h"
 #include "scsi/discovery.h"
 #include "scsi/scsi_commands.h"
 #include "state/app_state.h"
@@ -44,8 +45,10 @@ void release(void* block) {
 // will ever come, and the request is still ours.
 bool submit(SrbExecScsiCmd* request) {
   ++requestsOutstanding;
-  if (ports().aspi->sendCommand(request) == SS_PENDING) return true;
+  const std::uint32_t status = ports().aspi->sendCommand(request);
+  if (status == SS_PENDING) return true;
   --requestsOutstanding;
+  request->SRB_Status = static_cast<std::uint8_t>(status);  // as the manager reports it
   return false;
 }
 
@@ -85,6 +88,7 @@ bool aspiDownloadCommand() {
     if (submit(request)) return true;
   }
   // Not sent: the download stops at this block, and a later Download may send it again.
+  if (request != nullptr) keepAspiAnswer(*request);
   release(request);
   reportDownloadResult(false);
   return false;
@@ -97,6 +101,7 @@ void aspiCompletion(SrbExecScsiCmd* request) {
     recordInquiry({request->SRB_Status, request->SRB_HaId, request->SRB_Target, data});
     release(data);
   } else if (opcode == kDownloadOpcode) {
+    keepAspiAnswer(*request);
     reportDownloadResult(request->SRB_Status == SS_COMP);
   }
   release(request);

@@ -3,12 +3,14 @@
 #include <algorithm>
 #include <cstring>
 
+#include "download/update_verdict.h"
 #include "image/image_commands.h"
 #include "platform/private_commands.h"
 #include "scsi/aspi_transport.h"
 #include "scsi/discovery_messages.h"
 #include "scsi/pass_through_transport.h"
 #include "state/app_state.h"
+#include "state/drive_text.h"
 #include "state/model_letters.h"
 
 namespace flindor {
@@ -42,6 +44,7 @@ void sendToMainWindow(std::uint16_t command) {
 
 void reportNoUsableDrive(const char* text, const char* caption) {
   ports().ui->messageBox(appState.mainWindow, text, caption, kIconError);
+  giveUpdateVerdict();
   ports().ui->destroyWindow(appState.mainWindow);
 }
 
@@ -68,6 +71,7 @@ void startDiscovery() {
     s.discoveryReported = 1;
     ports().ui->messageBox(nullptr, discovery_text::kNoDriveKmx, discovery_text::kNoVadade,
                            kIconError);
+    giveUpdateVerdict();
     ports().ui->postQuit(0);
   }
 }
@@ -129,6 +133,7 @@ void finishDiscovery() {
     if (entry.present != 1) continue;
     // Every drive is listed, but only one of the supported model becomes the default target:
     // the last such drive found.
+    logDriveFound(entry);
     const bool supported = isSupportedDrive(entry);
     if (supported) ui.setWindowText(s.driveCombo, entry.identification);
     // The list is never sorted, so a list index is a drive table index.

@@ -7,6 +7,7 @@
 #include "platform/format_text.h"
 #include "platform/private_commands.h"
 #include "platform/scoped_handle.h"
+#include "scsi/block_answer.h"
 #include "scsi/scsi_commands.h"
 #include "scsi/scsi_messages.h"
 #include "state/app_state.h"
@@ -132,6 +133,7 @@ void passThroughDownloadFinished() {
   // The router took this command's own token; a block must still be out for it.
   if (appState.blockOutstanding == 0) return;
   const PassThroughCommand& command = download;
+  keepPassThroughAnswer(command.request, command.error);
   if (!command.opened) {
     report({PassThroughFailure::VolumeNotOpened, 0});
   } else if (command.request.record.ScsiStatus != kScsiStatusGood) {

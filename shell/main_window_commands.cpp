@@ -1,6 +1,7 @@
 #include "shell/main_window_commands.h"
 
 #include "download/download_sequencer.h"
+#include "download/update_verdict.h"
 #include "image/image_commands.h"
 #include "platform/private_commands.h"
 #include "scsi/discovery.h"
@@ -45,7 +46,13 @@ void mainWindowCommand(std::uintptr_t wParam, std::intptr_t lParam) {
       if (own && !discovered) nextInquiry();
       break;
     case kCommandDiscoveryFinished:
-      if (own && !discovered) finishDiscovery();
+      if (own && !discovered) {
+        finishDiscovery();
+        verdictAfterDiscovery();
+      }
+      break;
+    case kCommandUpdateVerdict:
+      if (own) giveUpdateVerdict();
       break;
     default:
       break;  // the accelerator's 40012 and anything else: nothing

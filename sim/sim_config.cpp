@@ -18,6 +18,7 @@ struct FaultLine {
 struct DeviceDescription {
   DeviceAddress address;
   DriveIdentity identity;
+  Programming programming = Programming::Takes;
   std::vector<FaultLine> faults;
 };
 
@@ -69,6 +70,7 @@ class Reader {
     if (name == "slow-block-ms") return set(bus_.settings.slowBlockMs, value, 0, 3600000);
     if (name == "transcript") return text(bus_.settings.transcriptPath, value);
     if (name == "flash-output") return text(bus_.settings.flashOutputPath, value);
+    if (name == "state") return text(bus_.settings.statePath, value);
     if (!device_) return "'" + name + "' outside a device, or unknown";
     DeviceDescription& d = *device_;
     if (name == "adapter") {
@@ -88,12 +90,24 @@ class Reader {
     if (name == "product") return text(d.identity.product, value, 16);
     if (name == "revision") return text(d.identity.revision, value, 4);
     if (name == "fault") return fault(d, value);
+    if (name == "programming") {
+      if (value == "takes")
+        d.programming = Programming::Takes;
+      else if (value == "after-power-cycle")
+        d.programming = Programming::AfterPowerCycle;
+      else if (value == "fails")
+        d.programming = Programming::Fails;
+      else
+        return "programming is takes, after-power-cycle or fails";
+      return "";
+    }
     return "unknown setting '" + name + "'";
   }
 
   void finish() {
     if (!device_) return;
     SimulatedDrive& drive = bus_.addDrive(device_->address, device_->identity);
+    drive.setProgramming(device_->programming);
     for (const FaultLine& f : device_->faults) drive.planFault(f.block, f.kind, f.times);
     device_.reset();
   }

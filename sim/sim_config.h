@@ -7,6 +7,8 @@
 //   programming-delay-ms 3000       how long the drive programs after the final block
 //   transcript Z:\tmp\sim.log       one line per command, appended
 //   flash-output Z:\tmp\flash.bin   the flashed data, written after the final block
+//   state Z:\tmp\drive.state        where the drives keep their revisions from one run of the
+//                                   program to the next, as across a restart of the PC
 //   device                          starts a device; the lines below describe it
 //   adapter 0                       reachable through ASPI at this adapter...
 //   target 1                        ...and target (default 0)
@@ -15,7 +17,10 @@
 //   type 5                          peripheral device type byte (default 5, CD/DVD)
 //   vendor ZIB                      INQUIRY texts, padded with blanks
 //   product KMX4820T
-//   revision DA12
+//   revision DA12                   at power-on; after a programming, the version the firmware
+//                                   names in its last four bytes, with the drive's model letter
+//   programming takes               what a programming does to the revision: takes (at once),
+//                                   after-power-cycle (not across a restart of the PC), fails
 //   fault 10 check-condition [2]    a fault for block 10, the next 2 times (default once);
 //                                   kinds: not-accepted, no-completion, aspi-error,
 //                                   check-condition, ioctl-fails, ioctl-refused, time-out,

@@ -14,6 +14,8 @@ struct SimSettings {
   std::uint32_t slowBlockMs = 3000;  // how long a block planned `slow` keeps the drive busy
   std::string flashOutputPath;       // "" keeps the flashed data in memory only
   std::string transcriptPath;        // "" keeps the transcript in memory only
+  // Where the drives keep their revisions across the program's runs; "" forgets them.
+  std::string statePath;
   // The system error of a request the storage stack refuses (fault ioctl-refused).
   std::uint32_t refusalError = 87;  // ERROR_INVALID_PARAMETER
   // Lets time pass while the drive is busy; unset, simulated time costs nothing.

@@ -11,6 +11,11 @@ SimulatedDrive& SimulatedBus::addDrive(const DeviceAddress& address, DriveIdenti
   DeviceAddress stored = address;
   stored.letter = static_cast<char>(std::toupper(static_cast<unsigned char>(address.letter)));
   slots_.push_back({stored, std::make_unique<SimulatedDrive>(std::move(identity), settings)});
+  std::string key = stored.letter != 0 ? std::string(1, stored.letter) + ":" : "";
+  if (stored.adapter) {
+    key += std::to_string(*stored.adapter) + ":" + std::to_string(stored.target);
+  }
+  slots_.back().drive->keepStateUnder(key);
   return *slots_.back().drive;
 }
 

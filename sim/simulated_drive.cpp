@@ -47,9 +47,13 @@ bool residueIsZero(const std::uint8_t* data, std::uint32_t length) {
 }  // namespace
 
 SimulatedDrive::SimulatedDrive(DriveIdentity identity, const SimSettings& settings)
-    : identity_(std::move(identity)), settings_(settings), received_(zib::kFlashBytes, 0) {}
+    : identity_(std::move(identity)),
+      settings_(settings),
+      received_(zib::kFlashBytes, 0),
+      configuredRevision_(identity_.revision) {}
 
 DriveAnswer SimulatedDrive::execute(const ScsiRequest& request) {
+  restoreState();
   if (request.cdb == nullptr || request.cdbLength == 0) {
     DriveAnswer answer;
     answer.command = "EMPTY CDB";
@@ -166,6 +170,13 @@ DriveAnswer SimulatedDrive::download(const ScsiRequest& request) {
 void SimulatedDrive::program(DriveAnswer& answer) {
   flashed_ = received_;
   ++programmings_;
+  // The simulated firmware names its version in its last four bytes, as an image's header
+  // does; the drive reports it with its own model letter.
+  std::string version(flashed_.end() - 4, flashed_.end());
+  if (identity_.revision.size() >= 2) version[1] = identity_.revision[1];
+  if (programming_ != Programming::Fails) flashRevision_ = version;
+  if (programming_ == Programming::Takes) identity_.revision = version;
+  saveState();
   expected_ = 0;  // the drive restarts on its new firmware
   answer.busyMs = settings_.programmingDelayMs;
   if (!settings_.flashOutputPath.empty()) {
@@ -193,7 +204,41 @@ bool SimulatedDrive::takeFault(FaultKind kind, std::uint8_t block) {
 
 void SimulatedDrive::answerLost() { repeatAllowed_ = lastTaken_; }
 
+void SimulatedDrive::powerCycle() {
+  if (!flashRevision_.empty()) identity_.revision = flashRevision_;
+  saveState();
+}
+
+// The state file holds a line "KEY REVISION FLASH-REVISION" per drive that programmed its flash.
+void SimulatedDrive::restoreState() {
+  if (stateRestored_ || stateKey_.empty() || settings_.statePath.empty()) return;
+  stateRestored_ = true;
+  std::ifstream in(settings_.statePath);
+  std::string key, revision, flash;
+  while (in >> key >> revision >> flash) {
+    if (key != stateKey_) continue;
+    identity_.revision = revision;
+    flashRevision_ = flash;
+  }
+}
+
+void SimulatedDrive::saveState() const {
+  if (stateKey_.empty() || settings_.statePath.empty()) return;
+  std::ifstream in(settings_.statePath);
+  std::string others, line;
+  while (std::getline(in, line)) {
+    if (line.rfind(stateKey_ + ' ', 0) != 0) others += line + '\n';
+  }
+  in.close();
+  std::ofstream out(settings_.statePath, std::ios::trunc);
+  out << others << stateKey_ << ' ' << identity_.revision << ' '
+      << (flashRevision_.empty() ? identity_.revision : flashRevision_) << '\n';
+}
+
 void SimulatedDrive::reset() {
+  identity_.revision = configuredRevision_;
+  flashRevision_.clear();
+  stateRestored_ = true;  // just switched on as configured, whatever a file says
   faults_.clear();
   std::fill(received_.begin(), received_.end(), 0);
   flashed_.clear();

@@ -15,6 +15,10 @@
 
 namespace flindor::sim {
 
+// What becomes of a programming the drive completed: the new firmware runs at once; or only after
+// the drive's power has been off (a restart of the PC keeps it powered); or never.
+enum class Programming { Takes, AfterPowerCycle, Fails };
+
 struct DriveIdentity {
   std::uint8_t peripheralType = 0x05;  // CD/DVD device
   std::string vendor = "ZIB";          // padded with blanks to 8
@@ -38,6 +42,12 @@ class SimulatedDrive {
   void answerLost();
   // Back to a drive just switched on, with its identity: nothing received, planned or flashed.
   void reset();
+  void setProgramming(Programming programming) { programming_ = programming; }
+  // Keeps the revision it reports and the one its flash holds in settings.statePath, under `key`,
+  // so that a later run of the program finds the drive as this one left it. Read on first use.
+  void keepStateUnder(std::string key) { stateKey_ = std::move(key); }
+  // The drive's power is switched off and on: from now on it runs what its flash holds.
+  void powerCycle();
 
   bool present() const { return present_; }
   bool answeredInquiry() const { return answeredInquiry_; }
@@ -51,6 +61,8 @@ class SimulatedDrive {
   DriveAnswer inquiry(const ScsiRequest& request);
   DriveAnswer download(const ScsiRequest& request);
   void program(DriveAnswer& answer);
+  void restoreState();
+  void saveState() const;
 
   DriveIdentity identity_;
   const SimSettings& settings_;
@@ -63,6 +75,11 @@ class SimulatedDrive {
   bool present_ = true;
   bool answeredInquiry_ = false;
   int programmings_ = 0;
+  Programming programming_ = Programming::Takes;
+  std::string configuredRevision_;
+  std::string flashRevision_;  // "" while the flash holds what runs
+  std::string stateKey_;
+  bool stateRestored_ = false;
 };
 
 }  // namespace flindor::sim

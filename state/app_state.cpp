@@ -1,18 +1,23 @@
 #include "state/app_state.h"
 
+#include <cstring>
 #include <memory>
 
+#include "platform/log_file.h"
 #include "platform/private_commands.h"
 #include "state/model_letters.h"
 
 namespace flindor {
 
+alignas(4096) std::uint8_t blockBufferStorage[kBlockBufferSize];
 AppState appState;
 
 void resetAppState() {
   std::destroy_at(&appState);
   std::construct_at(&appState);
+  std::memset(blockBufferStorage, 0, sizeof blockBufferStorage);
   resetPrivateCommands();
+  stopLog();
 }
 
 bool isSupportedDrive(const DriveEntry& entry) {

@@ -36,6 +36,11 @@ struct DriveEntry {
   std::uint8_t driveLetterIndex;  // 0 = A: ... 7 = H:
 };
 
+// The block being framed or sent. Page-aligned: the pass-through back end hands it to the storage
+// stack as a direct buffer, and one not aligned to the adapter's alignment mask is refused as an
+// invalid parameter. Zero at start, so it takes no room in the program file.
+extern std::uint8_t blockBufferStorage[kBlockBufferSize];
+
 // Fields that the ASPI completion thread writes are atomics, so the GUI thread may read them
 // while a request is outstanding; every other field is written on the GUI thread only, or by
 // the completion thread strictly inside a synchronous send to the GUI thread.
@@ -108,10 +113,15 @@ struct AppState {
   // replaced meanwhile is never sent, whole or as a mixture.
   Flag imageFrozen = 0;
   ImageFingerprint frozenImage = {};
+  // What is written down about the run: the first block of the blocks going out since the
+  // confirmation or the last stop, whether a write of the update record failed (said once in
+  // the log), and whether the record was checked at this start. GUI thread only.
+  Flag blocksGoing = 0;
+  std::uint8_t firstBlockGoing = 0;
+  Flag recordWriteFailed = 0;
+  Flag verdictGiven = 0;
   std::uint8_t progressStep = kInitialProgressStep;
-  // Page-aligned: the pass-through back end hands it to the storage stack as a direct buffer,
-  // and one not aligned to the adapter's alignment mask is refused as an invalid parameter.
-  alignas(4096) std::uint8_t blockBuffer[kBlockBufferSize] = {};
+  std::uint8_t (&blockBuffer)[kBlockBufferSize] = blockBufferStorage;
 };
 
 extern AppState appState;

@@ -44,6 +44,7 @@ class Simulator {
     }
     bus_.settings.transcriptPath = windowsPath(bus_.settings.transcriptPath);
     bus_.settings.flashOutputPath = windowsPath(bus_.settings.flashOutputPath);
+    bus_.settings.statePath = windowsPath(bus_.settings.statePath);
     bus_.settings.sleep = [](std::uint32_t ms) { Sleep(ms); };
     CloseHandle(CreateThread(nullptr, 0, &Simulator::completionThread, this, 0, nullptr));
   }

@@ -48,16 +48,16 @@ flindor_windows_98() {
 }
 
 # Describes the simulated bus anew (sim configuration on stdin) for the next start of the
-# program; the simulated manager reads it when the program loads it. The transcript and the
-# flashed data start empty.
+# program; the simulated manager reads it when the program loads it. The transcript, the flashed
+# data and the drives' revisions (kept across the program's runs) start afresh.
 flindor_configure() {
   FLINDOR_CONFIG=$E2E_RUN/sim.conf
   FLINDOR_TRANSCRIPT=$E2E_RUN/transcript.log
   FLINDOR_FLASHED=$E2E_RUN/flashed.bin
-  rm -f "$FLINDOR_TRANSCRIPT" "$FLINDOR_FLASHED"
+  rm -f "$FLINDOR_TRANSCRIPT" "$FLINDOR_FLASHED" "$E2E_RUN/drive.state"
   cat >"$FLINDOR_CONFIG"
-  printf 'transcript %s\nflash-output %s\n' "$FLINDOR_TRANSCRIPT" "$FLINDOR_FLASHED" \
-    >>"$FLINDOR_CONFIG"
+  printf 'transcript %s\nflash-output %s\nstate %s\n' "$FLINDOR_TRANSCRIPT" "$FLINDOR_FLASHED" \
+    "$E2E_RUN/drive.state" >>"$FLINDOR_CONFIG"
   export FLINDOR_SIM_CONFIG=$FLINDOR_CONFIG
 }
 
@@ -173,7 +173,8 @@ flindor_expect_caution() {
 }
 
 # An image file in C:\IMAGES: flindor_image NAME HEADER [SIZE]; its bytes past the header are a
-# pattern of their offset. Prints the file's Windows path.
+# pattern of their offset but for the last four, the header's version, where the simulated
+# firmware names it. Prints the file's Windows path.
 flindor_image() {
   local name=$1 header=$2 size=${3:-131080}
   mkdir -p "$(e2e_c_drive)/IMAGES"
@@ -182,6 +183,7 @@ import sys
 path, header, size = sys.argv[1], sys.argv[2].encode(), int(sys.argv[3])
 data = bytearray((i * 7 + (i >> 8) * 13 + (i >> 16)) & 0xFF for i in range(size))
 data[:len(header)] = header[:size]
+data[size - 4:] = header[:4]
 open(path, "wb").write(bytes(data[:size]))
 PY
   echo "C:\\IMAGES\\$name"
@@ -247,6 +249,58 @@ flindor_wait_block() {
     sleep 0.1
   done
   e2e_step "the drive answered block $1"
+}
+
+# After the reboot request Wine's restart starts FLINDOR from RunOnce, which gives its verdict:
+# flindor_expect_verdict TEXT. Until that copy ends Wine holds every other program of the prefix
+# at its start, the driver too (README): the verdict is read from the log, the keyboard answers
+# it and closes the window. Should the copy start while the first still runs, Return answers its
+# single-instance message and the harness starts FLINDOR itself.
+flindor_expect_verdict() {
+  local log=$E2E_INSTALLED/FLINDOR.LOG end=$((SECONDS + E2E_WAIT)) line
+  FLINDOR_RESTARTED_BY=RunOnce
+  until line=$(grep -a 'update check: ' "$log" 2>/dev/null | sed -n "$((${FLINDOR_VERDICTS:-0} + 1))p") &&
+    [[ -n $line ]]; do
+    if ((SECONDS >= end)) && [[ ! -f $E2E_RUN/exit-code && $FLINDOR_RESTARTED_BY == RunOnce ]]; then
+      e2e_key Return
+      e2e_expect_exit 0
+      FLINDOR_RESTARTED_BY=harness
+      flindor_start
+      end=$((SECONDS + E2E_WAIT))
+    fi
+    ((SECONDS < end)) || e2e_fail "no verdict after the reboot request"
+    sleep 0.3
+  done
+  FLINDOR_VERDICTS=$((${FLINDOR_VERDICTS:-0} + 1))
+  line=${line#* update check: }
+  [[ ${line%$'\r'} == "${1//\\n/ } (record "* ]] ||
+    e2e_fail "$(printf 'the verdict differs\n  expected: %s\n  given:    %s' "$1" "$line")"
+  e2e_step "verdict, started by $FLINDOR_RESTARTED_BY: \"$1\""
+  sleep 1  # the box follows its line in the log
+  e2e_screenshot verdict
+  e2e_key Return
+  e2e_key alt+F4
+  e2e_expect_exit 0
+  e2e_wait_gone FLINDOR 60
+}
+
+# The update record in the program's own registry view: flindor_expect_record absent|STATE BLOCK.
+flindor_expect_record() {
+  local view=64 values got
+  [[ $E2E_MACHINE == i386 ]] && view=32
+  values=$(timeout -k 5 60 wine reg query 'HKLM\Software\FLINDOR' /reg:$view </dev/null 2>&1)
+  got=$(for name in State Block; do sed -n "s/^ *$name *REG_SZ *\([^\r]*\).*/\1/p" <<<"$values"; done | xargs)
+  [[ $got == "${*/absent/}" ]] || e2e_fail "the update record holds \"$got\", expected \"$*\""
+}
+
+# FLINDOR.LOG beside the program has lines with these texts, in this order, among others.
+flindor_expect_log() {
+  local log=$E2E_ARTIFACTS/FLINDOR.LOG line rest
+  cp "$E2E_INSTALLED/FLINDOR.LOG" "$log" && rest=$(<"$log") || e2e_fail "no FLINDOR.LOG"
+  for line in "$@"; do
+    [[ $rest == *"$line"* ]] || e2e_fail "FLINDOR.LOG lacks, in its place: $line"
+    rest=${rest#*"$line"}
+  done
 }
 
 # Waits until the drive programs its flash: the flashed data is written when that begins.

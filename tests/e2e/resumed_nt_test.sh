@@ -3,7 +3,8 @@
 # with CHECK CONDITION (no message of the transport, then the sequencer's), block 20 taken by
 # the drive but its answer lost (Wine's error for EIO: the write error with the block number).
 # Each Download goes on from the failed block without asking again, and the update completes
-# with the image's data in the flash.
+# with the image's data in the flash. After the restart FLINDOR says that the drive reports the
+# new revision and clears the record; FLINDOR.LOG holds both runs.
 source "$(dirname "$0")/flindor.sh"
 e2e_begin
 flindor_install nt <<CONF
@@ -29,7 +30,10 @@ flindor_expect_caution
 e2e_answer_box
 flindor_expect_completion
 e2e_answer_box
-e2e_expect_exit 0
+flindor_expect_verdict 'The drive now reports DA13.\n\nThe firmware update is complete.'
+flindor_expect_record absent
 flindor_expect_downloads $(seq 0 10) $(seq 10 20) $(seq 20 63)
 flindor_expect_flashed NEW.BIN
+flindor_expect_log 'started: pass-through' 'block 10 failed: error 0, SCSI status 0x02, sense 70 00 03' \
+  'block 20 failed: error 21' 'restart of the PC requested' 'started: pass-through' 'update check: The drive now reports DA13.  The firmware update is complete. (record cleared)'
 e2e_pass

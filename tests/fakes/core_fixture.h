@@ -9,6 +9,8 @@
 #include "state/app_state.h"
 #include "tests/fakes/fake_clock.h"
 #include "tests/fakes/fake_files.h"
+#include "tests/fakes/fake_log_files.h"
+#include "tests/fakes/fake_system.h"
 #include "tests/fakes/fake_ui.h"
 #include "tests/fakes/fake_worker.h"
 
@@ -24,6 +26,8 @@ class CoreTest : public ::testing::Test {
     ports().worker = &worker;
     ports().session = &session;
     ports().clock = &clock;
+    ports().system = &system;
+    ports().logFiles = &logFiles;
     installDownloadSequencer();
   }
   // Initial state again, with the windows known, as after start-up.
@@ -48,6 +52,8 @@ class CoreTest : public ::testing::Test {
   FakeWorker worker;
   FakeSessionGuard session;
   FakeClock clock;
+  FakeSystem system;
+  FakeLogFiles logFiles;
 };
 
 }  // namespace flindor::testing

@@ -33,7 +33,6 @@ bool TappedVolumes::passThrough(ObjectHandle volume, void* request, std::uint32_
 }
 
 DownloadTest::DownloadTest() {
-  ports().system = &system;
   bus.settings.sleep = [this](std::uint32_t ms) { clock.advance(ms); };  // the drive's time
   files.add(kImagePath, image);
   ui.onTimerTick = [](WindowHandle) { progressTick(); };

@@ -96,7 +96,6 @@ class DownloadTest : public CoreTest {
   virtual void closeWhileOut(int block, bool yes) = 0;
 
  protected:
-  FakeSystem system;
   sim::SimulatedBus bus;
 };
 

@@ -66,6 +66,24 @@ bool FakeSystem::exitWindows(std::uint32_t flags, std::uint32_t reserved) {
   return exitWindowsSucceeds;
 }
 
+bool FakeSystem::writeMachineValue(const char* subkey, const char* name, const char* text) {
+  if (!registryWritable) return false;
+  setValue(subkey, name, std::string(text) + '\0');
+  return true;
+}
+
+bool FakeSystem::deleteMachineKey(const char* subkey) {
+  std::lock_guard lock(mutex_);
+  return registryWritable && keys_.erase(lowerCase(subkey)) == 1;
+}
+
+std::string FakeSystem::value(const std::string& subkey, const std::string& name) const {
+  std::lock_guard lock(mutex_);
+  const auto key = keys_.find(lowerCase(subkey));
+  if (key == keys_.end() || !key->second.values.count(lowerCase(name))) return "";
+  return key->second.values.at(lowerCase(name));
+}
+
 void FakeSystem::setValue(const std::string& subkey, const std::string& name,
                           const std::string& bytes) {
   std::lock_guard lock(mutex_);

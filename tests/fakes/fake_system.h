@@ -3,6 +3,7 @@
 // reboot calls with configurable results. Every call is recorded, one line each, in order.
 
 #include <cstdint>
+#include <cstring>
 #include <map>
 #include <mutex>
 #include <string>
@@ -22,6 +23,12 @@ class FakeSystem : public System {
   std::uint32_t lastError() override;
   void closeHandle(ObjectHandle handle) override;
   bool exitWindows(std::uint32_t flags, std::uint32_t reserved) override;
+  bool writeMachineValue(const char* subkey, const char* value, const char* text) override;
+  bool deleteMachineKey(const char* subkey) override;
+  bool programPath(char* buffer, std::uint32_t capacity) override {
+    return capacity > 22 && std::strcpy(buffer, "C:\\FLINDOR\\flindor.exe");
+  }
+  PowerSource powerSource() override { return power; }
 
   // The registry. Key and value names compare without regard to case, as Windows compares them.
   // A value is stored as its bytes: a terminating zero is there only if the text includes it.
@@ -29,6 +36,9 @@ class FakeSystem : public System {
   void addKey(const std::string& subkey);
   // The key exists but is not granted with all-access rights (e.g. without elevation).
   void denyAllAccess(const std::string& subkey);
+  // A value's bytes; "" when absent.
+  std::string value(const std::string& subkey, const std::string& name) const;
+  bool registryWritable = true;  // false: every write and delete fails
 
   struct RegistryCall {
     std::string subkey;
@@ -46,6 +56,7 @@ class FakeSystem : public System {
   bool privilegeEnabled = true;
   std::uint32_t lastErrorValue = 0;  // e.g. 1300, ERROR_NOT_ALL_ASSIGNED, after a success
   bool exitWindowsSucceeds = true;
+  PowerSource power = PowerSource::Unknown;
 
   // Every call, one line each: "open token", "lookup shutdown privilege",
   // "enable privilege 112 19", "last error", "close 112", "exit windows 6 0", "read <key> <value>".

@@ -97,6 +97,13 @@ void FakeUi::sendCommand(WindowHandle window, std::uintptr_t wParam, std::intptr
   if (onCommand) onCommand(window, wParam, lParam);
 }
 
+void FakeUi::postCommand(WindowHandle window, std::uintptr_t wParam, std::intptr_t lParam) {
+  record("post " + windowName(window) + " " + std::to_string(wParam & 0xFFFF) + " " +
+         std::to_string(static_cast<std::uintptr_t>(lParam) & 0xFFFF));
+  std::lock_guard lock(mutex_);
+  posted.emplace_back(wParam, lParam);
+}
+
 void FakeUi::sendTimerTick(WindowHandle window) {
   record("timer tick " + windowName(window));
   if (onTimerTick) onTimerTick(window);

@@ -36,6 +36,7 @@ class FakeUi : public UserInterface {
   bool openFileDialog(const OpenFileRequest& request, OpenFileResult& result) override;
   void showDialog(int templateId, WindowHandle owner) override;
   void sendCommand(WindowHandle window, std::uintptr_t wParam, std::intptr_t lParam) override;
+  void postCommand(WindowHandle window, std::uintptr_t wParam, std::intptr_t lParam) override;
   void sendTimerTick(WindowHandle window) override;
   WindowHandle parentOf(WindowHandle window) override;
   void setTimer(WindowHandle window, std::uintptr_t id, std::uint32_t periodMs) override;
@@ -75,6 +76,8 @@ class FakeUi : public UserInterface {
   // The answer to a Yes/No question (true: Yes); No when unset, as No is the default button.
   std::function<bool(const MessageBoxCall&)> onAsk;
   int comboSelection = -1;
+  // Posted commands, in order, for the test to deliver: wParam and lParam.
+  std::vector<std::pair<std::uintptr_t, std::intptr_t>> posted;
 
  private:
   void record(std::string line);

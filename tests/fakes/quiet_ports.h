@@ -33,6 +33,7 @@ class QuietUi : public UserInterface {
   void showDialog(int templateId, WindowHandle) override;
   // Handled at once by the main window, nested, as SendMessageA on the GUI thread is.
   void sendCommand(WindowHandle, std::uintptr_t wParam, std::intptr_t lParam) override;
+  void postCommand(WindowHandle, std::uintptr_t, std::intptr_t) override {}
   void sendTimerTick(WindowHandle) override;
   WindowHandle parentOf(WindowHandle) override { return mainWindow; }
   void setTimer(WindowHandle, std::uintptr_t, std::uint32_t) override {}
@@ -107,6 +108,10 @@ class QuietSystem : public System {
     ++reboots;
     return true;
   }
+  bool writeMachineValue(const char*, const char*, const char*) override { return true; }
+  bool deleteMachineKey(const char*) override { return true; }
+  bool programPath(char*, std::uint32_t) override { return false; }
+  PowerSource powerSource() override { return PowerSource::Unknown; }
 
   int reboots = 0;
 };

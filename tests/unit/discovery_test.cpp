@@ -76,16 +76,20 @@ TEST_F(PassThroughDiscoveryTest, RecordsZibDrivesInLetterOrderAndHandsTheLastOne
                   "field panel 1008 = DC30", "field panel 1009 = Not Open"));
 }
 
+// A record of an update gets its verdict after the message, before the quit request (which would
+// close a box shown after it at once): the drive it names is not there.
 TEST_F(PassThroughDiscoveryTest, NoZibDriveOnAToHEndsTheRunFromWindowCreation) {
   addAt('C', drive("OTHER", "DA12"));
   addAt('J', drive("ZIB", "DA12"));
-  startDiscovery();
+  system.setValue("Software\\FLINDOR", "State", "completed");
+  mainWindowCreated(kMainWindow);
   controlPanelPainted();  // the first paint, before the quit request ends the loop: said once
   EXPECT_EQ(appState.driveCount, 0);
-  EXPECT_THAT(ui.log(),
-              ElementsAre("box none [No VADADE]  There is NO DVD-ROM Drive KMX4820T  Attached.  "
-                          "0x10",
-                          "quit 0"));
+  EXPECT_THAT(
+      ui.log(),
+      ElementsAre("box none [No VADADE]  There is NO DVD-ROM Drive KMX4820T  Attached.  "
+                  "0x10",
+                  ::testing::StartsWith("box none [WARNING] FLINDOR cannot find"), "quit 0"));
 }
 
 TEST_F(PassThroughDiscoveryTest, AFifthZibDriveIsIgnoredWithoutWritingPastTheTable) {

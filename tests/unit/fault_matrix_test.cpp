@@ -3,6 +3,7 @@
 // (after a new Open, when the image was withdrawn) flashes exactly the image, once. Then
 // seeded random runs with several faults each, resumed each time.
 #include <cstdlib>
+#include <cstring>
 #include <iostream>
 #include <optional>
 #include <random>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "download/run_guard.h"
+#include "download/update_journal.h"
 #include "image/image_layout.h"
 #include "tests/fakes/download_fixture.h"
 
@@ -168,9 +170,21 @@ class FaultRun {
                     sim::SimulatedBus& bus)
       : test_(test), ui_(ui), files_(files), system_(system), bus_(bus) {}
 
+  // From the next run on, the log and the update record cannot be written once the log has begun.
+  void failWritesOf(FakeLogFiles& log) { failingLog_ = &log; }
+
   // A fresh run up to the confirmed image, with these faults planned.
   void begin(const std::vector<std::pair<Fault, int>>& faults) {
     test_.restart();
+    // As platform detection leaves it, for the log's first line.
+    std::strcpy(appState.productName,
+                appState.platformKind == 1 ? "Microsoft Windows 2000" : "Windows 98");
+    if (failingLog_ != nullptr) failingLog_->unwritable.clear();
+    journalStart();
+    if (failingLog_ != nullptr) {
+      failingLog_->unwritable = "C:";
+      system_.registryWritable = false;
+    }
     test_.startUp();
     transcriptStart_ = bus_.transcript().size();
     pendingImageFaults_.clear();
@@ -262,6 +276,7 @@ class FaultRun {
   sim::SimulatedBus& bus_;
   std::size_t transcriptStart_ = 0;
   std::vector<std::pair<Fault, int>> pendingImageFaults_;
+  FakeLogFiles* failingLog_ = nullptr;
 };
 
 std::vector<int> range(int first, int last) {
@@ -413,18 +428,25 @@ class AspiFaults : public AspiDownloadTest, public ::testing::WithParamInterface
   FaultRun run{*this, ui, files, system, bus};
 };
 
+// The matrix runs with a log and a record that cannot be written: what reaches the drive, and
+// what the user sees, are the same.
 TEST_P(PassThroughFaults, AtEveryBlock) {
+  run.failWritesOf(logFiles);
   for (int block = 0; block < kBlockCount; ++block) {
     checkOneFault(run, *this, system, GetParam(), block);
     if (HasFailure()) return;  // the first broken block tells enough
   }
+  EXPECT_THAT(logFiles.lines(), ::testing::Each(::testing::HasSubstr(" started: ")))
+      << "nothing but the starts written";
 }
 
 TEST_P(AspiFaults, AtEveryBlock) {
+  run.failWritesOf(logFiles);
   for (int block = 0; block < kBlockCount; ++block) {
     checkOneFault(run, *this, system, GetParam(), block);
     if (HasFailure()) return;
   }
+  EXPECT_THAT(logFiles.lines(), ::testing::Each(::testing::HasSubstr(" started: ")));
 }
 
 auto faultName = [](const ::testing::TestParamInfo<Fault>& info) { return nameOf(info.param); };
@@ -452,6 +474,105 @@ TEST_F(PassThroughRandomFaults, SeveralFaultsPerRunAlwaysEndFlashedOnceOrNotAtAl
 TEST_F(AspiRandomFaults, SeveralFaultsPerRunAlwaysEndFlashedOnceOrNotAtAll) {
   FaultRun run{*this, ui, files, system, bus};
   randomRuns(run, *this, system, Backend::Aspi, kRandomRuns);
+}
+
+// ---- the log ----
+
+// What the log says of a run: a clean one, one whose registry takes nothing (the record and the
+// RunOnce entry), and one with each fault kind at block 10 or at the final block, resumed where it
+// may be (closed where not). A row gives its fault's line; the test adds what every run logs.
+const std::string kZeros = " 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00";
+const std::string kAspiSense = ", target status 0x00, sense key 0x0, ASC 0x00, ASCQ 0x00";
+const std::string kDone = "; counted as done, as the drive may leave the bus while it programs";
+using enum Backend;
+using enum Fault;
+const struct LogRow {
+  Backend backend;
+  std::optional<Fault> fault;
+  int block;
+  std::string line;
+  bool registryFails = false;
+} kLogRows[] = {
+    {PassThrough, {}, 0, ""},
+    {PassThrough, {}, 0, "", true},
+    {PassThrough, ImageOpenFails, 10, "block 10 not sent: FAIL TO OPEN FILE"},
+    {PassThrough, ImageReadFails, 10, "block 10 not sent: FAIL TO READ FILE"},
+    {PassThrough, ImageReadShort, 10, "block 10 not sent: FAIL TO READ FILE"},
+    {PassThrough, FileChanged, 10, "block 10 not sent: FAIL TO READ FILE"},
+    {PassThrough, VolumeOpenFails, 10, "block 10 not sent: the volume could not be opened"},
+    {PassThrough, IoctlFails, 10,
+     "block 10 failed: error 1117, SCSI status 0x00, sense 00" + kZeros},
+    {PassThrough, IoctlRefused, 10,
+     "block 10 failed: error 87, SCSI status 0x00, sense 00" + kZeros},
+    {PassThrough, CheckCondition, 10,
+     "block 10 failed: error 0, SCSI status 0x02, sense 70 00 03 00 00 00 00 0A 00 00 00 00 0C 00 "
+     "00 00 00 00"},
+    {PassThrough, IoctlFails, 63,
+     "block 63 failed: error 1117, SCSI status 0x00, sense 00" + kZeros + kDone},
+    {Aspi, {}, 0, ""},
+    {Aspi, AspiNotAccepted, 10, "block 10 failed: ASPI status 0xE5, host status 0x00" + kAspiSense},
+    {Aspi, AspiError, 10, "block 10 failed: ASPI status 0x04, host status 0x09" + kAspiSense},
+    {Aspi, AspiAborted, 10, "block 10 failed: ASPI status 0x02, host status 0x00" + kAspiSense},
+    {Aspi, AspiError, 63,
+     "block 63 failed: ASPI status 0x04, host status 0x09" + kAspiSense +
+         "; whether the drive programmed its flash is unknown"},
+};
+
+std::vector<std::string> expectedLog(const LogRow& row, bool completes) {
+  const bool aspi = row.backend == Aspi;
+  const std::string at = aspi ? "adapter 0, target 1" : "drive E:";
+  std::vector<std::string> log = {
+      aspi ? "FLINDOR 1.3.0.1 started: ASPI platform, Windows 98"
+           : "FLINDOR 1.3.0.1 started: pass-through platform, Microsoft Windows 2000",
+      "drive found: ZIB KMX4820T, revision DA12, at " + at,
+      "image NEW.BIN opened: 131080 bytes, version DA13 , file CRC-32/MPEG-2 B0A3BD9B",
+      "download confirmed: ZIB KMX4820T at " + at +
+          " from DA12 to DA13, image NEW.BIN (file CRC-32/MPEG-2 B0A3BD9B)"};
+  auto add = [&log](std::initializer_list<std::string> lines) { log.insert(log.end(), lines); };
+  if (row.registryFails)
+    add({"the update record could not be written to HKEY_LOCAL_MACHINE\\Software\\FLINDOR"});
+  if (row.block == 10)
+    add({row.line, "blocks 0 to 9 accepted", "resumed at block 10", "blocks 10 to 62 accepted"});
+  if (row.block != 10) add({"blocks 0 to 62 accepted"});
+  add({"final block 63 sent; the drive programs its flash",
+       row.block == 63 ? row.line : "block 63 answered"});
+  if (!completes) add({"closed during the download, at block 63"});
+  if (completes)
+    add({row.registryFails
+             ? "update complete; the RunOnce entry could not be written"
+             : "update complete; FLINDOR starts again after the restart to check the drive",
+         "restart of the PC requested"});
+  return log;
+}
+
+void checkLogs(DownloadTest& test, FaultRun& run, FakeLogFiles& logFiles, FakeSystem& system,
+               Backend backend) {
+  for (const LogRow& row : kLogRows) {
+    if (row.backend != backend) continue;
+    SCOPED_TRACE(row.fault ? nameOf(*row.fault) : "clean run");
+    const bool completes = !row.fault || expectedFor(*row.fault, row.block).resume != Resume::Never;
+    logFiles = FakeLogFiles{};
+    run.begin(row.fault ? std::vector<std::pair<Fault, int>>{{*row.fault, row.block}}
+                        : std::vector<std::pair<Fault, int>>{});
+    system.registryWritable = !row.registryFails;
+    test.download();
+    test.programmingAllowancePasses();  // an unanswered final block waits for it
+    if (row.fault == FileChanged) run.restoreImage();
+    completes ? run.resume() : (void)mainWindowMayClose();
+    EXPECT_THAT(logFiles.lines(), ElementsAreArray(expectedLog(row, completes)));
+    EXPECT_EQ(run.completionBoxes(), completes ? 1 : 0);
+    system.registryWritable = true;
+  }
+}
+
+TEST_F(PassThroughRandomFaults, TheLogSaysWhatHappenedInEachRun) {
+  FaultRun run{*this, ui, files, system, bus};
+  checkLogs(*this, run, logFiles, system, PassThrough);
+}
+
+TEST_F(AspiRandomFaults, TheLogSaysWhatHappenedInEachRun) {
+  FaultRun run{*this, ui, files, system, bus};
+  checkLogs(*this, run, logFiles, system, Aspi);
 }
 
 }  // namespace

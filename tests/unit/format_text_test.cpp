@@ -37,6 +37,11 @@ TEST(FormatText, WritesWhatSnprintfWrites) {
       {scsi_text::kWriteErrorFormat, nullptr, -7, 100},
       {scsi_text::kWriteErrorFormat, nullptr, INT_MIN, 100},
       {scsi_text::kWriteErrorFormat, nullptr, 12345, 30},
+      // The log's numbers: dates and times, registers and status bytes.
+      {"[%05d]", nullptr, -42, 100},
+      {"[%08X]", nullptr, 0x1A2B, 100},
+      {"[%u]", nullptr, -1, 100},
+      {"[%08X]", nullptr, -0x4F5C4265, 6},  // 0xB0A3BD9B
   };
   for (const Case& c : cases) {
     std::string expected(c.size + 1, '#');

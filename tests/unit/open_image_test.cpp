@@ -3,6 +3,7 @@
 
 #include "image/image_commands.h"
 #include "image/image_messages.h"
+#include "platform/log_file.h"
 #include "tests/fakes/core_fixture.h"
 
 namespace flindor::testing {
@@ -116,13 +117,21 @@ TEST_F(OpenImageTest, WrongSizeWarnsFirstAndAFileTooShortToReadWholeIsRefused) {
 }
 
 TEST_F(OpenImageTest, SizeIsComparedOnAllSixtyFourBits) {
+  startLog("start");
   files.add(kPath, patternedImage("DA13")).reportedSize = (1ull << 32) + 131080;
   ui.chooseFile(kPath);
   openImage();
   EXPECT_THAT(boxes(), ElementsAre(kSizeWarning, kAccepted));
+  // The log says so too, the size cut at what it can say; the data byte after the version is a
+  // control character, shown as a blank.
+  EXPECT_THAT(logFiles.lines(),
+              ElementsAre("start", "image NEW.BIN (4294967295 bytes): FILE SIZE IS DIFFERENT!!",
+                          "image NEW.BIN opened: 4294967295 bytes, version DB13 , file "
+                          "CRC-32/MPEG-2 B0A3BD9B"));
 }
 
 TEST_F(OpenImageTest, FilesThatCannotBeOpenedOrReadAreRefused) {
+  startLog("start");
   files.addDirectory("C:\\FW\\DIR.BIN");
   ui.chooseFile("C:\\FW\\DIR.BIN");
   openImage();
@@ -138,6 +147,10 @@ TEST_F(OpenImageTest, FilesThatCannotBeOpenedOrReadAreRefused) {
   const std::string failOpen = "main [WARNING] FAIL TO OPEN FILE 16";
   EXPECT_THAT(boxes(),
               ElementsAre(failOpen, failOpen, failOpen, "main [WARNING] FAIL TO READ FILE 16"));
+  EXPECT_THAT(logFiles.lines(), ElementsAre("start", "image DIR.BIN (0 bytes): FAIL TO OPEN FILE",
+                                            "image HELD.BIN (0 bytes): FAIL TO OPEN FILE",
+                                            "image GONE.BIN (0 bytes): FAIL TO OPEN FILE",
+                                            "image BAD.BIN (131080 bytes): FAIL TO READ FILE"));
   EXPECT_EQ(appState.imageOpen, 0u);
   EXPECT_STREQ(appState.imagePath, "");
   EXPECT_EQ(files.openHandles(), 0);

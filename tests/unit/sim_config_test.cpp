@@ -56,7 +56,9 @@ TEST(SimConfigTest, NamesTheLineThatCannotBeRead) {
   };
   for (const Case c : {Case{"adapters 300", "line 1: '300' is not a number from 0 to 255"},
                        Case{"\nletter E", "line 2: 'letter' outside a device, or unknown"},
-                       Case{"device\nfault 3 melt", "line 2: unknown fault 'melt'"}}) {
+                       Case{"device\nfault 3 melt", "line 2: unknown fault 'melt'"},
+                       Case{"device\nprogramming later",
+                            "line 2: programming is takes, after-power-cycle or fails"}}) {
     std::istringstream text(c.text);
     SimulatedBus bus;
     std::string error;

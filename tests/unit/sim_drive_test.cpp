@@ -1,13 +1,16 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "image/crc32.h"
 #include "image/image_layout.h"
 #include "scsi/scsi_commands.h"
+#include "sim/sim_config.h"
 #include "sim/simulated_drive.h"
 #include "tests/fakes/fake_files.h"
 
@@ -116,6 +119,42 @@ TEST_F(SimDriveTest, InquiryAnswersNoMoreThanTheAllocationLengthAndTheBuffer) {
     for (std::size_t i = c.expected; i < c.buffer; ++i) ASSERT_EQ(data[i], 0xEE) << i;
   }
   EXPECT_TRUE(drive.answeredInquiry());
+}
+
+// After a programming: at once, after a restart (a later run of the program), after a power cycle.
+TEST(SimDriveRevisionTest, ComesFromWhatWasProgrammedAsItsSettingSays) {
+  const struct Row {
+    const char *programming, *afterRestart, *afterPowerCycle;
+  } rows[] = {
+      {"takes", "DB13", "DB13"}, {"after-power-cycle", "DB10", "DB13"}, {"fails", "DB10", "DB10"}};
+  std::vector<std::uint8_t> image = testing::patternedImage("DA13");
+  std::memcpy(image.data() + image.size() - 4, "DA13", 4);  // where the firmware names its version
+  const std::string state = ::testing::TempDir() + "flindor_drive.state";
+  auto reported = [](SimulatedBus& bus) {
+    std::uint8_t data[36] = {};
+    const Cdb cdb = inquiryCdb(36);
+    bus.driveAt(0, 0)->execute({cdb.data(), cdb.size(), DataDirection::In, data, sizeof data});
+    return std::string(data + 32, data + 36);
+  };
+  for (const Row& row : rows) {
+    std::remove(state.c_str());
+    SimulatedBus first, later;
+    for (SimulatedBus* bus : {&first, &later}) {
+      std::istringstream text("state " + state +
+                              "\ndevice\nadapter 0\nrevision DB10\nprogramming " + row.programming);
+      std::string error;
+      ASSERT_TRUE(loadSimConfig(text, *bus, error)) << error;
+    }
+    for (std::uint8_t block = 0; block <= kFinalBlock; ++block) {
+      auto data = framedBlock(image, block);
+      const Cdb cdb = downloadCdb(block);
+      first.driveAt(0, 0)->execute({cdb.data(), cdb.size(), DataDirection::Out, data.data(),
+                                    static_cast<std::uint32_t>(data.size())});
+    }
+    EXPECT_EQ(reported(first) + reported(later), std::string(row.afterRestart) + row.afterRestart);
+    later.driveAt(0, 0)->powerCycle();
+    EXPECT_EQ(reported(later), row.afterPowerCycle) << row.programming;
+  }
 }
 
 }  // namespace

@@ -1,0 +1,105 @@
+#include "platform/log_file.h"
+
+#include <cstdarg>
+#include <cstring>
+
+#include "platform/format_text.h"
+#include "platform/ports.h"
+
+namespace flindor {
+namespace {
+
+constexpr std::size_t kLineCapacity = 320;
+constexpr std::size_t kPathCapacity = 260;
+
+// Where the lines go; "" while nothing can be logged.
+char logPath[kPathCapacity] = {};
+
+// `folder` + `name` into `path`; false when it does not fit.
+bool joinPath(char* path, const char* folder, const char* name) {
+  const std::size_t folderLength = strnlen(folder, kPathCapacity);
+  const std::size_t nameLength = strnlen(name, kPathCapacity);
+  if (folderLength + nameLength >= kPathCapacity) return false;
+  std::memcpy(path, folder, folderLength);
+  std::memcpy(path + folderLength, name, nameLength + 1);
+  return true;
+}
+
+// Writes the line to the log at `path`; in a folder not used before, a big log is put aside
+// first.
+bool appendLine(const char* path, const char* line, std::size_t length) {
+  return ports().logFiles->append(path, line, static_cast<std::uint32_t>(length));
+}
+
+std::size_t formatLine(char* line, const char* format, std::va_list values) {
+  const LocalTime now = ports().clock->localTime();
+  formatTextOf(line, kLineCapacity, "%d-%02d-%02d %02d:%02d:%02d ", now.year, now.month, now.day,
+               now.hour, now.minute, now.second);
+  std::size_t length = strnlen(line, kLineCapacity);
+  formatText(line + length, kLineCapacity - 2 - length, format, values);
+  for (char* c = line; *c != '\0'; ++c) {
+    if (static_cast<unsigned char>(*c) < ' ') *c = ' ';
+  }
+  length = strnlen(line, kLineCapacity);
+  line[length++] = '\r';
+  line[length++] = '\n';
+  return length;
+}
+
+// Tries the log in `folder`: a big one is renamed, then the first line written.
+bool startIn(const char* folder, const char* line, std::size_t length) {
+  LogFiles& files = *ports().logFiles;
+  char path[kPathCapacity];
+  char old[kPathCapacity];
+  if (folder[0] == '\0' || !joinPath(path, folder, kLogName) ||
+      !joinPath(old, folder, kOldLogName)) {
+    return false;
+  }
+  std::uint32_t bytes = 0;
+  if (files.size(path, bytes) && bytes > kLogRotateBytes) files.replace(path, old);
+  if (!appendLine(path, line, length)) return false;
+  std::memcpy(logPath, path, sizeof path);
+  return true;
+}
+
+}  // namespace
+
+void folderOf(const char* path, char* folder, std::uint32_t capacity) {
+  std::size_t end = 0;
+  for (std::size_t i = 0; i < capacity && path[i] != '\0'; ++i) {
+    if (path[i] == '\\') end = i + 1;
+  }
+  std::memcpy(folder, path, end);
+  folder[end] = '\0';
+}
+
+void startLog(const char* format, ...) {
+  logPath[0] = '\0';
+  if (ports().logFiles == nullptr) return;
+  char line[kLineCapacity];
+  std::va_list values;
+  va_start(values, format);
+  const std::size_t length = formatLine(line, format, values);
+  va_end(values);
+  char folder[kPathCapacity] = {};
+  char program[kPathCapacity] = {};
+  if (ports().system->programPath(program, sizeof program)) {
+    folderOf(program, folder, sizeof folder);
+    if (startIn(folder, line, length)) return;
+  }
+  if (ports().logFiles->temporaryFolder(folder, sizeof folder)) startIn(folder, line, length);
+}
+
+void stopLog() { logPath[0] = '\0'; }
+
+void logLine(const char* format, ...) {
+  if (logPath[0] == '\0') return;
+  char line[kLineCapacity];
+  std::va_list values;
+  va_start(values, format);
+  const std::size_t length = formatLine(line, format, values);
+  va_end(values);
+  appendLine(logPath, line, length);
+}
+
+}  // namespace flindor
