@@ -16,6 +16,8 @@
 //   vendor ZIB                      INQUIRY texts, padded with blanks
 //   product KMX4820T
 //   revision DA12
+//   inquiry-bytes 10                of its INQUIRY data it sends at most this many, with GOOD
+//                                   status (default 96, all of it)
 //   fault 10 check-condition [2]    a fault for block 10, the next 2 times (default once);
 //                                   kinds: not-accepted, no-completion, aspi-error,
 //                                   check-condition, ioctl-fails, ioctl-refused, time-out,
