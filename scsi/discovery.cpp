@@ -8,6 +8,7 @@
 #include "scsi/aspi_transport.h"
 #include "scsi/discovery_messages.h"
 #include "scsi/pass_through_transport.h"
+#include "scsi/scsi_commands.h"
 #include "state/app_state.h"
 #include "state/model_letters.h"
 
@@ -77,7 +78,8 @@ int probeDriveLetter(std::uint8_t letterIndex, std::uint8_t entryIndex) {
   if (entryIndex >= kDriveTableSize) return 0;
   DriveEntry& entry = s.driveTable[entryIndex];
   entry.driveLetterIndex = letterIndex;
-  if (passThroughInquiry(entryIndex) != 1) return 0;
+  // Fields of a short answer never arrived: they are not this device's.
+  if (passThroughInquiry(entryIndex) < kInquiryIdentityBytes) return 0;
   if (std::memcmp(s.blockBuffer + kIdentificationOffset, kZibVendor, 3) != 0) return 0;
   copyInquiryTexts(s.blockBuffer, entry);
   entry.present = 1;

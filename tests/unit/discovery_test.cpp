@@ -76,6 +76,27 @@ TEST_F(PassThroughDiscoveryTest, RecordsZibDrivesInLetterOrderAndHandsTheLastOne
                   "field panel 1008 = DC30", "field panel 1009 = Not Open"));
 }
 
+TEST_F(PassThroughDiscoveryTest, AShortAnswerAfterAZibDriveIsNotRecordedNorTheTarget) {
+  // A device that answers GOOD with fewer bytes than vendor, product and revision need.
+  for (const auto& [bytes, recorded] :
+       {std::pair{0u, false}, {10u, false}, {11u, false}, {35u, false}, {36u, true}}) {
+    resetState();
+    sim::SimulatedBus rowBus;
+    sim::SimulatedVolumes rowVolumes(rowBus);
+    ports().volumes = &rowVolumes;
+    rowBus.addDrive(sim::DeviceAddress{std::nullopt, 0, 'D'}, drive("ZIB", "DB10"));
+    sim::DriveIdentity shortAnswer = drive("ZIB", "DC30");
+    shortAnswer.inquiryBytes = bytes;
+    rowBus.addDrive(sim::DeviceAddress{std::nullopt, 0, 'E'}, shortAnswer);
+    appState.platformKind = 1;
+    startDiscovery();
+    finishDiscovery();
+    EXPECT_EQ(appState.driveCount, recorded ? 2 : 1) << bytes;
+    EXPECT_EQ(appState.driveTable[appState.ntDriveIndex].driveLetterIndex, recorded ? 4 : 3)
+        << bytes;
+  }
+}
+
 TEST_F(PassThroughDiscoveryTest, NoZibDriveOnAToHEndsTheRunFromWindowCreation) {
   addAt('C', drive("OTHER", "DA12"));
   addAt('J', drive("ZIB", "DA12"));
