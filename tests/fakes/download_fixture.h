@@ -16,6 +16,7 @@
 
 #include "download/download_sequencer.h"
 #include "scsi/pass_through_request.h"
+#include "shell/main_window_commands.h"
 #include "sim/simulated_bus.h"
 #include "sim/simulated_volumes.h"
 #include "tests/fakes/core_fixture.h"
@@ -87,6 +88,8 @@ class DownloadTest : public CoreTest {
   // Another whole run in the same test: initial state, the image back on disk, the drive as
   // just switched on; the transcript goes on.
   virtual void restart();
+  // A WM_COMMAND to the main window as any program may send it, handled on the GUI thread.
+  virtual void deliver(std::uintptr_t wParam, std::intptr_t lParam) = 0;
 
  protected:
   FakeSystem system;
@@ -108,6 +111,7 @@ class PassThroughDownloadTest : public DownloadTest {
   sim::SimulatedDrive& simulatedDrive() override { return drive; }
   void whileDriveHas(int block, std::function<void()> probe) override;
   void restart() override;
+  void deliver(std::uintptr_t wParam, std::intptr_t lParam) override { dispatch(wParam, lParam); }
 
   // The main window procedure's WM_COMMAND, counting how deep the sends nest.
   void dispatch(std::uintptr_t wParam, std::intptr_t lParam);
@@ -134,6 +138,9 @@ class AspiDownloadTest : public DownloadTest {
   sim::SimulatedDrive& simulatedDrive() override { return drive; }
   void whileDriveHas(int block, std::function<void()> probe) override;
   void restart() override;
+  void deliver(std::uintptr_t wParam, std::intptr_t lParam) override {
+    gui.send([=] { mainWindowCommand(wParam, lParam); });
+  }
   // A main window command on the GUI thread, as the user gives it while a request is out.
   void userCommand(std::uintptr_t wParam);
   // The same, queued for the GUI thread without waiting, ahead of anything sent after it.

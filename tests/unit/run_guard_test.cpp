@@ -2,11 +2,15 @@
 // and when closing asks first, at every moment of a run; what closing stops; the final block's
 // system refusals; one completion per run; and the pass-through worker under real threads.
 #include <algorithm>
+#include <map>
+#include <mutex>
 #include <thread>
 #include <tuple>
 
 #include "download/run_guard.h"
 #include "image/image_layout.h"
+#include "platform/private_commands.h"
+#include "scsi/discovery.h"
 #include "scsi/pass_through_transport.h"
 #include "scsi/scsi_commands.h"
 #include "shell/dialog_replies.h"
@@ -223,6 +227,116 @@ TEST_F(PassThroughThreadingTest, EachBlockRunsOffTheGuiThreadAndItsOutcomeIsHand
   EXPECT_THAT(handOffThreads, Each(gui.id()));
   EXPECT_EQ(system.count("exit windows 6 0"), 1);
   EXPECT_EQ(session.held(), 0);
+}
+
+// ---- Commands another program sends ----
+
+// The program's own commands, which any program can send the main window too.
+constexpr std::uint16_t kPrivateIds[] = {kCommandNextInquiry, kCommandDiscoveryFinished,
+                                         kCommandDownloadStopped, kCommandPassThroughFinished};
+
+// Keeps the last genuine message of each id the main window received, to send it once more.
+class Forger {
+ public:
+  explicit Forger(FakeUi& ui) {
+    ui.onCommand = [this, route = ui.onCommand](WindowHandle window, std::uintptr_t wParam,
+                                                std::intptr_t lParam) {
+      {
+        std::lock_guard hold(lock_);
+        taken_[lowWord(wParam)] = {wParam, lParam};
+      }
+      route(window, wParam, lParam);
+    };
+  }
+  void forget() {
+    std::lock_guard hold(lock_);
+    taken_.clear();
+  }
+  // Each id bare in both low words, with something above them, and its last genuine message.
+  std::vector<PrivateCommand> forgeries() {
+    std::lock_guard hold(lock_);
+    std::vector<PrivateCommand> out;
+    for (const std::uint16_t id : kPrivateIds) {
+      out.push_back({id, id});
+      out.push_back({0xBEEF0000u | id, 0x7ACE0000 | id});
+      if (const auto it = taken_.find(id); it != taken_.end()) out.push_back(it->second);
+    }
+    return out;
+  }
+
+ private:
+  std::mutex lock_;
+  std::map<std::uint16_t, PrivateCommand> taken_;
+};
+
+// A whole run with `atMoment` run at `moment` on the GUI thread; a stopped run is resumed once.
+void runWith(DownloadTest& test, FakeUi& ui, Moment moment, const std::function<void()>& atMoment,
+             sim::FaultKind finalFailure, sim::FaultKind stop) {
+  test.restart();
+  test.startUp();
+  switch (moment) {
+    case Moment::Idle:
+      atMoment();
+      break;
+    case Moment::Sending:
+    case Moment::FinalBlockBusy:
+      test.whileDriveHas(moment == Moment::Sending ? 10 : 63, atMoment);
+      break;
+    case Moment::CautionOpen:
+    case Moment::Complete:
+      ui.onMessageBox = [&, caption = moment == Moment::Complete ? "SUCCESS" : "WARNING"](
+                            const MessageBoxCall& box) {
+        if (box.caption == caption) atMoment();
+      };
+      break;
+    case Moment::Stopped:
+    case Moment::FinalFailed:
+      test.simulatedDrive().planFault(moment == Moment::Stopped ? 10 : 63,
+                                      moment == Moment::Stopped ? stop : finalFailure);
+      break;
+  }
+  test.download();
+  if (moment == Moment::Stopped || moment == Moment::FinalFailed) {
+    atMoment();
+    test.download();
+  }
+}
+
+// Each private command forged at each moment: the run goes exactly as it goes without them.
+void expectForgeriesChangeNothing(DownloadTest& test, FakeUi& ui, FakeSystem& system,
+                                  sim::FaultKind finalFailure, sim::FaultKind stop) {
+  Forger forger(ui);
+  auto outcome = [&] {
+    sim::SimulatedDrive& drive = test.simulatedDrive();
+    return std::tuple(ui.log(), system.log(), drive.programmings(),
+                      drive.flashed() == test.imageData(), int{appState.nextBlock},
+                      appState.downloadConfirmed, appState.imageOpen, appState.selectedDrive);
+  };
+  for (const MomentRow& row : kMoments) {
+    if (row.moment == Moment::CautionOpen && appState.platformKind != 1) continue;
+    forger.forget();
+    runWith(
+        test, ui, row.moment, [] {}, finalFailure, stop);
+    const auto alone = outcome();
+    forger.forget();
+    const auto forge = [&] {
+      for (const PrivateCommand& message : forger.forgeries()) {
+        test.deliver(message.wParam, message.lParam);
+      }
+    };
+    runWith(test, ui, row.moment, forge, finalFailure, stop);
+    EXPECT_EQ(outcome(), alone) << "moment " << static_cast<int>(row.moment);
+  }
+}
+
+TEST_F(PassThroughDownloadTest, PrivateCommandsForgedAtAnyMomentChangeNothing) {
+  expectForgeriesChangeNothing(*this, ui, system, sim::FaultKind::IoctlRefused,
+                               sim::FaultKind::CheckCondition);
+}
+
+TEST_F(AspiDownloadTest, PrivateCommandsForgedAtAnyMomentChangeNothing) {
+  expectForgeriesChangeNothing(*this, ui, system, sim::FaultKind::AspiError,
+                               sim::FaultKind::AspiError);
 }
 
 }  // namespace
