@@ -20,22 +20,28 @@ namespace {
 using namespace flindor;
 using fuzz::require;
 
-void format(char* buffer, std::size_t size, const char* pattern, ...) {
+// The program's formatText, or the C library's vsnprintf.
+void format(bool ours, char* buffer, std::size_t size, const char* pattern, ...) {
   std::va_list values;
   va_start(values, pattern);
-  formatText(buffer, size, pattern, values);
+  if (ours) {
+    formatText(buffer, size, pattern, values);
+  } else {
+    std::vsnprintf(buffer, size, pattern, values);
+  }
   va_end(values);
 }
 
-// Both into buffers of exactly `size` bytes, so a write past one shows under AddressSanitizer.
+// Each into a buffer of exactly `size` bytes, so a write past it shows under AddressSanitizer.
 template <class Value>
 void expectAsSnprintf(std::size_t size, const char* pattern, Value value) {
-  std::vector<char> ours(size + 1, '#'), theirs(size + 1, '#');
-  std::vector<char> exact(size, '#');
-  format(exact.data(), size, pattern, value);
-  std::copy(exact.begin(), exact.end(), ours.begin());
-  std::snprintf(theirs.data(), size, pattern, value);
-  require(ours == theirs, "a message reads as vsnprintf writes it");
+  std::vector<char> written[2];
+  for (const bool ours : {true, false}) {
+    std::vector<char>& out = written[ours];
+    out.assign(size, '#');
+    format(ours, out.data(), size, pattern, value);
+  }
+  require(written[0] == written[1], "a message reads as vsnprintf writes it");
 }
 
 }  // namespace
