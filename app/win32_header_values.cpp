@@ -43,11 +43,13 @@ static_assert(kDefaultButton2 == MB_DEFBUTTON2);
 // The reboot request.
 static_assert(kRebootFlags == (EWX_REBOOT | EWX_FORCE));
 
-// The errors that mean the storage stack refused a block before the drive saw it.
+// The errors that mean the host refused a block before the drive saw it.
 static_assert(kSystemRefusals ==
-              std::array<std::uint32_t, 5>{ERROR_INVALID_FUNCTION, ERROR_ACCESS_DENIED,
-                                           ERROR_INVALID_HANDLE, ERROR_NOT_SUPPORTED,
-                                           ERROR_INVALID_PARAMETER});
+              std::array<std::uint32_t, 12>{
+                  ERROR_INVALID_FUNCTION, ERROR_ACCESS_DENIED, ERROR_INVALID_HANDLE,
+                  ERROR_NOT_ENOUGH_MEMORY, ERROR_OUTOFMEMORY, ERROR_BAD_LENGTH, ERROR_NOT_SUPPORTED,
+                  ERROR_INVALID_PARAMETER, ERROR_INSUFFICIENT_BUFFER, ERROR_NOACCESS,
+                  ERROR_NO_SYSTEM_RESOURCES, ERROR_INVALID_USER_BUFFER});
 
 // The progress strip's colours, as GDI takes them.
 static_assert(kFrameGrey == RGB(130, 130, 130));

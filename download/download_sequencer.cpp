@@ -14,9 +14,13 @@
 namespace flindor {
 namespace {
 
+// What waits for the answer to the close question.
+enum class ParkedStep : std::uint8_t { None, NextStep, Failure };
+
 void startProgressDisplay() {
   AppState& s = appState;
   s.finalBlockBusy = 1;
+  s.finalBlockStartMs = ports().clock->milliseconds();
   ports().ui->setTimer(s.controlPanel, kProgressTimer, kProgressTimerPeriodMs);
   s.progressMode = 1;
 }
@@ -50,8 +54,8 @@ bool targetIsSupportedDrive() {
   return false;
 }
 
-// Nothing has reached the drive yet, so a file that no longer passes Open's checks ends the
-// commitment: the user may open another image (and Exit, Open and About work again).
+// Nothing has reached the drive yet, so a file that is no longer the image Open accepted ends
+// the commitment: the user may open another image (and Exit, Open and About work again).
 bool imageStillAccepted() {
   const ImageRecheck result = recheckImage();
   if (result == ImageRecheck::Unchanged) return true;
@@ -77,24 +81,125 @@ bool refusedBySystem(std::uint32_t error) {
   return false;
 }
 
+// While the user is asked whether to close, `step` waits for the answer. GUI thread.
+bool parkedWhileAsking(ParkedStep step) {
+  if (appState.closeQuestionOpen == 0) return false;
+  appState.parkedStep = static_cast<std::uint8_t>(step);
+  return true;
+}
+
+// The next Download, sent to the main window; from the ASPI completion thread a synchronous send
+// runs it on the GUI thread.
+void chainNextStep() {
+  UserInterface& ui = *ports().ui;
+  ui.sendCommand(ui.parentOf(appState.controlPanel), kCommandDownload, appState.nextBlock);
+}
+
+// What the user is told of a failed block. GUI thread.
+void reportBlockFailure() {
+  if (parkedWhileAsking(ParkedStep::Failure)) return;
+  UserInterface& ui = *ports().ui;
+  if (appState.platformKind == 1) {
+    showPassThroughFailure();
+    ui.messageBox(nullptr, download_text::kWriteFailed, download_text::kWarning, kIconWarning);
+  } else {
+    ui.messageBox(appState.controlPanel, download_text::kAspiError, download_text::kWarning,
+                  kIconExclamation);
+  }
+}
+
+// The wait for an unknown final outcome is over: a final block counted as done goes on to the
+// completion; a failed one lets the system stop and the window close again.
+void endProgrammingWait() {
+  AppState& s = appState;
+  s.finalOutcomeUnknown = 0;
+  if (s.nextBlock > kFinalBlock) {
+    chainNextStep();
+    return;
+  }
+  ports().ui->killTimer(s.controlPanel, kProgressTimer);
+  releaseSession();
+}
+
+// The final block's outcome is unknown: the drive may still be programming its flash, and must
+// not lose its power. Until the allowance from the final block's start has passed, shutdown and
+// sleep stay refused and closing asks.
+void waitOutProgramming() {
+  AppState& s = appState;
+  if (ports().clock->milliseconds() - s.finalBlockStartMs >= kProgrammingAllowanceMs) {
+    endProgrammingWait();
+  } else {
+    s.finalOutcomeUnknown = 1;
+  }
+}
+
+// A block the drive completed. On the GUI thread, or (ASPI) on the completion thread.
+void blockDone() {
+  AppState& s = appState;
+  const std::uint8_t block = s.nextBlock;
+  if (block > kFinalBlock) {
+    s.blockInFlight = 0;
+    return;
+  }
+  // nextBlock moves on before the guard opens, so no Download in between can resend a block.
+  s.nextBlock = static_cast<std::uint8_t>(block + 1);
+  s.blockInFlight = 0;
+  chainNextStep();
+}
+
+// A block's outcome has arrived: no block is out any more. False once closing has begun: a late
+// outcome then moves nothing on and shows nothing.
+bool outcomeMovesOn() {
+  AppState& s = appState;
+  s.blockOutstanding = 0;
+  if (s.closing == 0) return true;
+  s.blockInFlight = 0;
+  return false;
+}
+
+// The ASPI manager has ended a DownloadCommand, on its own thread (or on the GUI thread when it
+// did not take the request).
+void aspiBlockFinished(bool completed) {
+  AppState& s = appState;
+  if (!outcomeMovesOn()) return;
+  if (completed) {
+    blockDone();
+    return;
+  }
+  // blockInFlight stays set until the GUI thread has taken the stop, so no Download resends the
+  // block before the hold and the timer are settled.
+  sendPrivateCommand(s.mainWindow, kCommandDownloadStopped, expectCommand(kCommandDownloadStopped));
+}
+
 // On the GUI thread, from the worker's hand-off.
 void passThroughBlockFinished(PassThroughOutcome outcome) {
-  const bool final = appState.nextBlock == kFinalBlock;
-  bool done = outcome.failure == PassThroughFailure::None;
+  AppState& s = appState;
+  if (!outcomeMovesOn()) return;
+  if (outcome.failure == PassThroughFailure::None) {
+    blockDone();
+    return;
+  }
+  const bool final = s.nextBlock == kFinalBlock;
   // The drive may leave the bus or time out while it programs its flash: a final block whose
-  // call failed counts as done, unless the system refused the request before the drive got it.
+  // call failed counts as done, unless the host refused the request before the drive got it.
+  // Its completion waits until the drive has had its time to program.
   if (final && outcome.failure == PassThroughFailure::CallFailed &&
       !refusedBySystem(outcome.error)) {
-    done = true;
+    s.nextBlock = kBlockCount;
+    s.blockInFlight = 0;
+    waitOutProgramming();
+    return;
   }
-  if (final && !done) stopProgressDisplay();
-  blockFinished(done);
+  if (final) stopProgressDisplay();
+  s.blockInFlight = 0;
+  releaseSession();
+  reportBlockFailure();
 }
 
 }  // namespace
 
 void installDownloadSequencer() {
-  setDownloadResultHandler(blockFinished);
+  setDownloadResultHandler(aspiBlockFinished);
   setPassThroughResultHandler(passThroughBlockFinished);
 }
 
@@ -103,6 +208,8 @@ void downloadStep() {
   UserInterface& ui = *ports().ui;
   // Once closing has begun nothing more goes to the drive, whatever box is still open.
   if (s.closing != 0) return;
+  // The user is asked whether to close: the run goes on only after No.
+  if (parkedWhileAsking(ParkedStep::NextStep)) return;
   if (s.imageOpen == 0) {
     ui.beep();
     ui.messageBox(s.mainWindow, download_text::kNotOpen, download_text::kWarning, kIconError);
@@ -113,6 +220,8 @@ void downloadStep() {
   if (!targetIsSupportedDrive()) return;
   if (s.downloadConfirmed == 0) ui.showDialog(kConfirmDialogTemplate, s.mainWindow);
   if (s.downloadConfirmed != 1) return;
+  // The drive may still be programming: the completion waits for the end of its allowance.
+  if (s.finalOutcomeUnknown != 0) return;
   if (s.nextBlock >= kBlockCount) {
     finishDownload();
     return;
@@ -152,46 +261,33 @@ void sendBlock() {
   if (aspiDownloadCommand() && block == kFinalBlock) startProgressDisplay();
 }
 
-void blockFinished(bool succeeded) {
+void downloadStopped() {
   AppState& s = appState;
-  const std::uint8_t block = s.nextBlock;
-  s.blockOutstanding = 0;
-  // The window is closing or gone: a late outcome moves nothing on and shows nothing.
-  if (s.closing != 0) {
-    s.blockInFlight = 0;
-    return;
-  }
-  UserInterface& ui = *ports().ui;
-  if (!succeeded) {
-    s.blockInFlight = 0;
-    if (s.platformKind == 1) {
-      releaseSession();
-      ui.messageBox(nullptr, download_text::kWriteFailed, download_text::kWarning, kIconWarning);
-    } else {
-      // This may run on the ASPI manager's thread: the timer and the session hold belong to the
-      // GUI thread.
-      sendPrivateCommand(s.mainWindow, kCommandDownloadStopped,
-                         expectCommand(kCommandDownloadStopped));
-      ui.messageBox(s.controlPanel, download_text::kAspiError, download_text::kWarning,
-                    kIconExclamation);
-    }
-    return;
-  }
-  if (block > kFinalBlock) {
-    s.blockInFlight = 0;
-    return;
-  }
-  // nextBlock moves on before the guard opens, so no Download in between can resend a block.
-  s.nextBlock = static_cast<std::uint8_t>(block + 1);
+  if (s.blockInFlight == 0) return;
   s.blockInFlight = 0;
-  ui.sendCommand(ui.parentOf(s.controlPanel), kCommandDownload, block + 1);
+  if (s.closing != 0) return;
+  if (s.nextBlock == kFinalBlock && s.finalBlockBusy != 0) {
+    // The manager took the final block and it failed: the drive may have it and be programming.
+    waitOutProgramming();
+  } else {
+    releaseSession();
+  }
+  reportBlockFailure();
 }
 
-void downloadStopped() {
-  if (appState.nextBlock == kFinalBlock) {
-    ports().ui->killTimer(appState.controlPanel, kProgressTimer);
+void programmingTick() {
+  if (appState.finalOutcomeUnknown == 0) return;
+  if (ports().clock->milliseconds() - appState.finalBlockStartMs >= kProgrammingAllowanceMs) {
+    endProgrammingWait();
   }
-  releaseSession();
+}
+
+void resumeParkedRun() {
+  AppState& s = appState;
+  const auto step = static_cast<ParkedStep>(s.parkedStep);
+  s.parkedStep = static_cast<std::uint8_t>(ParkedStep::None);
+  if (step == ParkedStep::NextStep) downloadStep();
+  if (step == ParkedStep::Failure) reportBlockFailure();
 }
 
 void finishDownload() {

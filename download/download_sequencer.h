@@ -8,32 +8,38 @@
 namespace flindor {
 
 inline constexpr std::uint16_t kCommandDownload = 40003;
-// Private command of the main window, sent with wParam and lParam both equal to the id by the
-// ASPI completion when a block failed, so the progress timer and the session hold end on the
-// thread that owns them.
+// Private command of the main window, sent by the ASPI completion when a block failed: the GUI
+// thread, which owns the progress timer, the session hold and the run's next step, stops the run.
 inline constexpr std::uint16_t kCommandDownloadStopped = 17186;  // 0x4322
 inline constexpr std::uintptr_t kProgressTimer = 1;
 inline constexpr std::uint32_t kProgressTimerPeriodMs = 1000;
 inline constexpr std::uint8_t kProgressFull = 34;
 inline constexpr std::uint32_t kRebootFlags = 0x6;  // EWX_REBOOT | EWX_FORCE
 inline constexpr int kRebootAttempts = 100;
-// Errors with which the storage stack refuses a request before the drive sees it:
-// ERROR_INVALID_FUNCTION, ERROR_ACCESS_DENIED, ERROR_INVALID_HANDLE, ERROR_NOT_SUPPORTED and
-// ERROR_INVALID_PARAMETER.
-inline constexpr std::array<std::uint32_t, 5> kSystemRefusals{1, 5, 6, 50, 87};
+// How long the drive may program its flash after the final block: the progress bar's 34 steps of
+// one second. A final block whose outcome is unknown keeps the guards up this long.
+inline constexpr std::uint32_t kProgrammingAllowanceMs = kProgressFull * kProgressTimerPeriodMs;
+// Errors with which the host refuses a request before the drive sees it: ERROR_INVALID_FUNCTION,
+// ERROR_ACCESS_DENIED, ERROR_INVALID_HANDLE, ERROR_NOT_ENOUGH_MEMORY, ERROR_OUTOFMEMORY,
+// ERROR_BAD_LENGTH, ERROR_NOT_SUPPORTED, ERROR_INVALID_PARAMETER, ERROR_INSUFFICIENT_BUFFER,
+// ERROR_NOACCESS, ERROR_NO_SYSTEM_RESOURCES and ERROR_INVALID_USER_BUFFER.
+inline constexpr std::array<std::uint32_t, 12> kSystemRefusals{1,  5,  6,   8,   14,   24,
+                                                               50, 87, 122, 998, 1450, 1784};
 
-// Hands the transport the function that takes each block's outcome; once, at start-up.
+// Hands the transports the functions that take each block's outcome; once, at start-up.
 void installDownloadSequencer();
 
 // The main window's Download command (40003), from the user or from the sequence itself.
 void downloadStep();
 // Hands the framed block nextBlock to the back end and starts the next step.
 void sendBlock();
-// A block's DownloadCommand has ended (pass-through: on the GUI thread; ASPI: completed, on the
-// completion thread). Moves the sequence on, or stops it at this block.
-void blockFinished(bool succeeded);
-// Command 0x4322: a block failed on the ASPI back end; the bar stops if it was the final one.
+// Command 0x4322: a block failed on the ASPI back end; on the GUI thread, the run stops there.
 void downloadStopped();
+// Each tick of the progress timer: ends the wait for a final block whose outcome is unknown once
+// the programming allowance has passed.
+void programmingTick();
+// The user answered No to the close question: the step that waited for the answer runs now.
+void resumeParkedRun();
 
 // All 64 blocks are through: full bar, completion message, shutdown privilege, reboot, quit.
 void finishDownload();

@@ -10,10 +10,12 @@ void holdSession();
 // The run has completed or stopped: the session may end again.
 void releaseSession();
 
-// Whether closing now must ask first: a block is out, or the drive programs its flash.
+// Whether closing now must ask first: a block is out, the drive programs its flash, or it may
+// still be programming after a final block whose outcome is unknown.
 bool closeAsksFirst();
-// WM_CLOSE (the close box, Alt+F4). False when the window must stay open; otherwise closing has
-// begun, and nothing more will be sent to the drive.
+// WM_CLOSE (the close box, Alt+F4). False when the window must stay open (No, or a question
+// already open); otherwise closing has begun, and nothing more will be sent to the drive. While
+// the question is open the run moves nothing on; after No it goes on where it stands.
 bool mainWindowMayClose();
 // WM_QUERYENDSESSION and the query before a suspend: false while the drive must keep its power.
 bool systemMayStop();

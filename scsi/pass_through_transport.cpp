@@ -40,6 +40,8 @@ struct PassThroughCommand {
 // command back with a synchronous send, and the GUI thread reads them only after that.
 PassThroughCommand download;
 PassThroughResultHandler resultHandler = nullptr;
+// How the last DownloadCommand failed, for its message.
+PassThroughFailure lastFailure = PassThroughFailure::None;
 
 // Formats into the one message buffer, cut to its size, and shows it.
 [[gnu::format(printf, 1, 2)]] void showInfo(const char* format, ...) {
@@ -91,6 +93,7 @@ void runDownload(void*) {
 }
 
 void report(PassThroughOutcome outcome) {
+  lastFailure = outcome.failure;
   if (resultHandler != nullptr) resultHandler(outcome);
 }
 
@@ -118,7 +121,7 @@ std::uint32_t passThroughInquiry(std::uint8_t entryIndex) {
 
 void passThroughDownloadCommand(std::uint8_t entryIndex, std::uint8_t block) {
   if (entryIndex >= kDriveTableSize) {
-    report({PassThroughFailure::VolumeNotOpened, 0});
+    report({PassThroughFailure::NotStarted, 0});  // no volume to name
     return;
   }
   download.kind = Kind::Download;
@@ -136,21 +139,24 @@ void passThroughDownloadFinished() {
   if (appState.blockOutstanding == 0) return;
   const PassThroughCommand& command = download;
   if (!command.opened) {
-    showInfo(scsi_text::kOpenFailedFormat, command.path);
     report({PassThroughFailure::VolumeNotOpened, 0});
-    return;
-  }
-  // The drive's own verdict comes first: an error status is silent whatever the call said.
-  if (command.request.record.ScsiStatus != kScsiStatusGood) {
+  } else if (command.request.record.ScsiStatus != kScsiStatusGood) {
+    // The drive's own verdict comes first: an error status is silent whatever the call said.
     report({PassThroughFailure::DriveRefused, 0});
-    return;
-  }
-  if (!command.carriedOut) {
-    if (command.block != kFinalBlock) showInfo(scsi_text::kWriteErrorFormat, command.block);
+  } else if (!command.carriedOut) {
     report({PassThroughFailure::CallFailed, command.error});
-    return;
+  } else {
+    report({PassThroughFailure::None, 0});
   }
-  report({PassThroughFailure::None, 0});
+}
+
+void showPassThroughFailure() {
+  const PassThroughCommand& command = download;
+  if (lastFailure == PassThroughFailure::VolumeNotOpened) {
+    showInfo(scsi_text::kOpenFailedFormat, command.path);
+  } else if (lastFailure == PassThroughFailure::CallFailed && command.block != kFinalBlock) {
+    showInfo(scsi_text::kWriteErrorFormat, command.block);
+  }
 }
 
 }  // namespace flindor

@@ -39,8 +39,8 @@ struct PassThroughOutcome {
   std::uint32_t error;  // the system's error code when the call failed, else 0
 };
 
-// Called on the GUI thread with each DownloadCommand's outcome, after the message the failure
-// calls for, if any. The download installs it once, before any block is sent.
+// Called on the GUI thread with each DownloadCommand's outcome. The download installs it once,
+// before any block is sent.
 using PassThroughResultHandler = void (*)(PassThroughOutcome outcome);
 void setPassThroughResultHandler(PassThroughResultHandler handler);
 
@@ -49,8 +49,11 @@ void setPassThroughResultHandler(PassThroughResultHandler handler);
 // clears. blockBuffer belongs to the command until its outcome is handled.
 void passThroughDownloadCommand(std::uint8_t entryIndex, std::uint8_t block);
 
-// The main window's command 0x4323: shows the transport's message for a failure, if any, and
-// hands the outcome to the result handler.
+// The main window's command 0x4323, with the token of the command that is out: hands its
+// outcome to the result handler.
 void passThroughDownloadFinished();
+// The transport's own message for the last DownloadCommand's failure, where it has one: the
+// volume that could not be opened, or a failed call for a block before the final one.
+void showPassThroughFailure();
 
 }  // namespace flindor

@@ -65,6 +65,7 @@ void progressTick() {
   AppState& s = appState;
   if (s.progressStep < kProgressFull) ++s.progressStep;
   ports().ui->invalidate(s.controlPanel, progressInvalidArea(s.progressStep));
+  programmingTick();
 }
 
 void controlPanelPainted() {

@@ -6,7 +6,7 @@
 namespace flindor::sim {
 namespace {
 
-constexpr std::array<std::pair<FaultKind, const char*>, 10> kNames{{
+constexpr std::array<std::pair<FaultKind, const char*>, 11> kNames{{
     {FaultKind::NotAccepted, "not-accepted"},
     {FaultKind::NoCompletion, "no-completion"},
     {FaultKind::AspiError, "aspi-error"},
@@ -17,6 +17,7 @@ constexpr std::array<std::pair<FaultKind, const char*>, 10> kNames{{
     {FaultKind::TimeOut, "time-out"},
     {FaultKind::OpenFails, "open-fails"},
     {FaultKind::DropOff, "drop-off"},
+    {FaultKind::Slow, "slow"},
 }};
 
 }  // namespace

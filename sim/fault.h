@@ -18,6 +18,7 @@ enum class FaultKind {
   TimeOut,         // pass-through: the drive takes the block; the host stops waiting for it
   OpenFails,       // pass-through: the volume cannot be opened while the drive waits for it
   DropOff,         // final block: the drive programs its flash, then leaves the bus unanswered
+  Slow,            // the drive takes the block and answers only after the slow-block time
 };
 
 std::optional<FaultKind> faultKindNamed(std::string_view name);

@@ -66,6 +66,7 @@ class Reader {
     if (name == "programming-delay-ms") {
       return set(bus_.settings.programmingDelayMs, value, 0, 3600000);
     }
+    if (name == "slow-block-ms") return set(bus_.settings.slowBlockMs, value, 0, 3600000);
     if (name == "transcript") return text(bus_.settings.transcriptPath, value);
     if (name == "flash-output") return text(bus_.settings.flashOutputPath, value);
     if (!device_) return "'" + name + "' outside a device, or unknown";

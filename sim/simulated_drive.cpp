@@ -160,6 +160,7 @@ DriveAnswer SimulatedDrive::download(const ScsiRequest& request) {
   lastTaken_ = true;
   repeatAllowed_ = false;
   if (!repeat) expected_ = block + 1;
+  if (takeFault(FaultKind::Slow, block)) answer.busyMs = settings_.slowBlockMs;
   if (block == zib::kFinalBlock) program(answer);
   return answer;
 }

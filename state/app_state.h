@@ -91,6 +91,16 @@ struct AppState {
   std::atomic<Flag> blockOutstanding{0};
   // Closing has begun: nothing more is sent, shown or chained, whatever arrives late.
   std::atomic<Flag> closing{0};
+  // The close question is open: an outcome that arrives meanwhile is taken, but the step after
+  // it (the next block, the caution, the completion, a failure's message) waits for the answer
+  // in parkedStep. GUI thread only.
+  Flag closeQuestionOpen = 0;
+  std::uint8_t parkedStep = 0;
+  // When the final block was handed to the drive (the clock's milliseconds), and whether its
+  // outcome is unknown: the drive may still be programming, so the guards stay up until the
+  // programming allowance from that moment has passed. GUI thread only.
+  std::uint32_t finalBlockStartMs = 0;
+  Flag finalOutcomeUnknown = 0;
   // The completion message and the reboot request come once per run.
   Flag completionStarted = 0;
   // The image as Open accepted it, which is the image the user confirmed: before block 0 the

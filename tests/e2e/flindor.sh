@@ -239,6 +239,16 @@ flindor_expect_bar_grows() {
   flindor_expect_progress $((step + 1)) 33
 }
 
+# Waits until the drive has answered block $1 (its transcript line is written with the answer).
+flindor_wait_block() {
+  local end=$((SECONDS + E2E_WAIT))
+  until grep -q "DOWNLOAD block=$1 .* -> " "$FLINDOR_TRANSCRIPT" 2>/dev/null; do
+    ((SECONDS < end)) || e2e_fail "the drive did not answer block $1 within $E2E_WAIT s"
+    sleep 0.1
+  done
+  e2e_step "the drive answered block $1"
+}
+
 # Waits until the drive programs its flash: the flashed data is written when that begins.
 flindor_wait_programming() {
   local end=$((SECONDS + E2E_WAIT))

@@ -27,7 +27,7 @@ revision 0001
 CONF
 good=$(flindor_image NEW.BIN DA13X)
 wrong=$(flindor_image WRONG.BIN XA13)
-short=$(flindor_image SHORT.BIN DC13 131079)
+long=$(flindor_image LONG.BIN DC13 131081)
 
 flindor_start
 e2e_wait_window FLINDOR
@@ -48,8 +48,8 @@ e2e_choose_file "$wrong"
 e2e_dismiss_box WARNING "!!! MODEL IS DIFFERENT !!!\n\n!!! IT'S NOT ZIB BIN FILE !!!" --owner FLINDOR
 e2e_expect_text FLINDOR 1002 'NEW.BIN'
 
-flindor_open "$short" --size-warning
-e2e_expect_text FLINDOR 1002 'SHORT.BIN'
+flindor_open "$long" --size-warning  # sent as its first 131080 bytes
+e2e_expect_text FLINDOR 1002 'LONG.BIN'
 
 e2e_menu FLINDOR 40004
 e2e_wait_window 'About FLINDOR'

@@ -14,6 +14,7 @@ PassThroughOutcome CoreTest::passThroughBlock(std::uint8_t entryIndex, std::uint
   appState.blockOutstanding = 1;                  // as the download sets it
   passThroughDownloadCommand(entryIndex, block);  // the worker runs at once
   passThroughDownloadFinished();                  // the command it sent to the main window
+  showPassThroughFailure();                       // as the download tells the user
   installDownloadSequencer();
   return outcome;
 }

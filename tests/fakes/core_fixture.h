@@ -35,8 +35,8 @@ class CoreTest : public ::testing::Test {
   }
   ~CoreTest() override { ports() = Ports{}; }
 
-  // A pass-through DownloadCommand from start to the hand-off on the GUI thread, with the
-  // transport's messages; its outcome, as the download would have been given it.
+  // A pass-through DownloadCommand from start to the hand-off on the GUI thread, then the
+  // transport's message for it; its outcome, as the download would have been given it.
   PassThroughOutcome passThroughBlock(std::uint8_t entryIndex, std::uint8_t block);
 
   // Records a drive in the table as discovery would.

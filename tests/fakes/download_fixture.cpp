@@ -1,8 +1,12 @@
 #include "tests/fakes/download_fixture.h"
 
 #include <algorithm>
+#include <atomic>
 #include <iostream>
+#include <memory>
+#include <thread>
 
+#include "download/run_guard.h"
 #include "scsi/pass_through_request.h"
 #include "scsi/scsi_commands.h"
 #include "shell/control_panel.h"
@@ -30,6 +34,7 @@ bool TappedVolumes::passThrough(ObjectHandle volume, void* request, std::uint32_
 
 DownloadTest::DownloadTest() {
   ports().system = &system;
+  bus.settings.sleep = [this](std::uint32_t ms) { clock.advance(ms); };  // the drive's time
   files.add(kImagePath, image);
   ui.onTimerTick = [](WindowHandle) { progressTick(); };
   answerConfirm(kOkCommand);
@@ -53,6 +58,7 @@ void DownloadTest::restart() {
   files.inject = nullptr;
   files.add(kImagePath, image);
   system.clearLog();
+  session.reset();
   simulatedDrive().reset();
   answerConfirm(kOkCommand);
   ui.onMessageBox = nullptr;
@@ -67,6 +73,10 @@ PassThroughDownloadTest::PassThroughDownloadTest() : drive(bus.addDrive({std::nu
   worker.runAtOnce = false;
   ui.onCommand = [this](WindowHandle, std::uintptr_t wParam, std::intptr_t lParam) {
     if (lowWord(wParam) == kCommandDownload) chained.push_back({lParam, appState.nextBlock});
+    if (lowWord(wParam) == kCommandPassThroughFinished && beforeHandOff &&
+        !beforeHandOff(wParam, lParam)) {
+      return;
+    }
     dispatch(wParam, lParam);
   };
 }
@@ -99,6 +109,31 @@ void PassThroughDownloadTest::restart() {
   chained.clear();
   tapped.beforeDrive = nullptr;
   tapped.refuse = nullptr;
+  beforeHandOff = nullptr;
+}
+
+void PassThroughDownloadTest::programmingAllowancePasses() {
+  clock.advance(kProgrammingAllowanceMs);
+  progressTick();
+  worker.runPending();
+}
+
+// The hand-off of `block` is what the question waits for: the click comes just before it.
+void PassThroughDownloadTest::closeWhileOut(int block, bool yes) {
+  beforeHandOff = [this, block, yes](std::uintptr_t wParam, std::intptr_t lParam) {
+    if (appState.nextBlock != block) return true;
+    beforeHandOff = nullptr;
+    bool delivered = false;
+    ui.onAsk = [&](const MessageBoxCall&) {
+      EXPECT_FALSE(mainWindowMayClose()) << "a second close while the question is open";
+      dispatch(wParam, lParam);
+      delivered = true;
+      return yes;
+    };
+    if (mainWindowMayClose()) mainWindowDestroyed();
+    if (!delivered) dispatch(wParam, lParam);
+    return false;
+  };
 }
 
 void PassThroughDownloadTest::open() {
@@ -151,6 +186,33 @@ void AspiDownloadTest::restart() {
   DownloadTest::restart();
   appState.adapterCount = kAspiAdapters;
   gui.send([this] { chained.clear(); });
+}
+
+void AspiDownloadTest::programmingAllowancePasses() {
+  clock.advance(kProgrammingAllowanceMs);
+  gui.send([] { progressTick(); });
+  waitUntilQuiet(gui, aspi);
+}
+
+// The click comes just before block's completion; the question is answered once the manager has
+// finished with it, its messages served while the question is open.
+void AspiDownloadTest::closeWhileOut(int block, bool yes) {
+  aspi.beforePost = [this, block, yes](const SrbExecScsiCmd& request) {
+    if (request.CDBByte[0] != kDownloadOpcode || request.CDBByte[2] != block) return;
+    aspi.beforePost = nullptr;
+    const auto asking = std::make_shared<std::atomic<bool>>(false);
+    gui.post([this, yes, asking] {
+      ui.onAsk = [this, yes, asking](const MessageBoxCall&) {
+        EXPECT_FALSE(mainWindowMayClose()) << "a second close while the question is open";
+        *asking = true;
+        gui.pumpUntil([this] { return aspi.idle(); });
+        return yes;
+      };
+      if (mainWindowMayClose()) mainWindowDestroyed();
+      *asking = true;
+    });
+    while (!*asking) std::this_thread::yield();
+  };
 }
 
 void AspiDownloadTest::open() {

@@ -71,10 +71,11 @@ class DownloadTest : public CoreTest {
   // From now on the ConfirmDialog, when shown, is closed with `button` (kOkCommand: Yes, the
   // answer until told otherwise; kCancelCommand: No).
   void answerConfirm(std::uintptr_t button);
+
+ public:
   // The DownloadCommands in the bus transcript, without the INQUIRYs of discovery.
   std::vector<std::string> downloadLines() const;
 
- public:
   std::vector<std::uint8_t> image = patternedImage("DA13");
   std::vector<std::uint8_t> imageData() const { return {image.begin() + 4, image.end()}; }
 
@@ -90,6 +91,12 @@ class DownloadTest : public CoreTest {
   virtual void restart();
   // A WM_COMMAND to the main window as any program may send it, handled on the GUI thread.
   virtual void deliver(std::uintptr_t wParam, std::intptr_t lParam) = 0;
+  // The drive's programming allowance passes: the clock moves on by it, and the progress timer
+  // ticks once on the GUI thread.
+  virtual void programmingAllowancePasses() = 0;
+  // The user clicks the close box while `block` is out, and answers the question (Yes: `yes`)
+  // only once the block's outcome has arrived behind it; Yes closes the window.
+  virtual void closeWhileOut(int block, bool yes) = 0;
 
  protected:
   FakeSystem system;
@@ -112,6 +119,8 @@ class PassThroughDownloadTest : public DownloadTest {
   void whileDriveHas(int block, std::function<void()> probe) override;
   void restart() override;
   void deliver(std::uintptr_t wParam, std::intptr_t lParam) override { dispatch(wParam, lParam); }
+  void programmingAllowancePasses() override;
+  void closeWhileOut(int block, bool yes) override;
 
   // The main window procedure's WM_COMMAND, counting how deep the sends nest.
   void dispatch(std::uintptr_t wParam, std::intptr_t lParam);
@@ -122,6 +131,7 @@ class PassThroughDownloadTest : public DownloadTest {
   std::vector<Chained> chained;
   int depth = 0;
   int deepest = 0;
+  std::function<bool(std::uintptr_t, std::intptr_t)> beforeHandOff;  // false: taken already
 };
 
 // ASPI: the drive at adapter 0 of 2, target 1; completions come from the simulated manager's own
@@ -141,6 +151,8 @@ class AspiDownloadTest : public DownloadTest {
   void deliver(std::uintptr_t wParam, std::intptr_t lParam) override {
     gui.send([=] { mainWindowCommand(wParam, lParam); });
   }
+  void programmingAllowancePasses() override;
+  void closeWhileOut(int block, bool yes) override;
   // A main window command on the GUI thread, as the user gives it while a request is out.
   void userCommand(std::uintptr_t wParam);
   // The same, queued for the GUI thread without waiting, ahead of anything sent after it.

@@ -1,5 +1,7 @@
 #include "tests/fakes/fake_gui_thread.h"
 
+#include <chrono>
+
 namespace flindor::testing {
 
 FakeGuiThread::FakeGuiThread() : thread_([this] { run(); }) { id_ = thread_.get_id(); }
@@ -46,6 +48,22 @@ void FakeGuiThread::routeCommands(FakeUi& ui, CommandHandler handler) {
 void FakeGuiThread::waitUntilIdle() {
   std::unique_lock lock(mutex_);
   changed_.wait(lock, [&] { return queue_.empty() && !running_; });
+}
+
+void FakeGuiThread::pumpUntil(const std::function<bool()>& done) {
+  std::unique_lock lock(mutex_);
+  while (!done()) {
+    if (queue_.empty()) {
+      changed_.wait_for(lock, std::chrono::milliseconds(1));
+      continue;
+    }
+    std::function<void()> task = std::move(queue_.front());
+    queue_.pop_front();
+    lock.unlock();
+    task();
+    lock.lock();
+    changed_.notify_all();
+  }
 }
 
 void FakeGuiThread::run() {

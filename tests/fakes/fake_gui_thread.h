@@ -39,6 +39,9 @@ class FakeGuiThread {
   void routeCommands(FakeUi& ui, CommandHandler handler);
   // Returns when nothing is queued and nothing runs.
   void waitUntilIdle();
+  // On the GUI thread, inside a task: runs what is queued, as a modal box's loop does, until
+  // `done` holds.
+  void pumpUntil(const std::function<bool()>& done);
 
   bool onGuiThread() const { return std::this_thread::get_id() == id_; }
   std::thread::id id() const { return id_; }

@@ -46,6 +46,7 @@ class FakeSessionGuard : public SessionGuard {
   void hold(WindowHandle, const char*) override { ++held_; }
   void release(WindowHandle) override { --held_; }
   int held() const { return held_; }
+  void reset() { held_ = 0; }  // a new run: a hold of the last one died with its process
 
  private:
   std::atomic<int> held_{0};

@@ -111,6 +111,7 @@ void QuietDownload::prepare() {
   ports().system = &system;
   ports().worker = &worker;
   ports().session = &session;
+  ports().clock = &clock;
   installDownloadSequencer();
   ui.boxes = ui.quits = 0;
   ui.lastBox = nullptr;

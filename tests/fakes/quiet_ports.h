@@ -126,6 +126,13 @@ class QuietSession : public SessionGuard {
   void release(WindowHandle) override {}
 };
 
+// A clock that stands still: the drive answers every block at once.
+class QuietClock : public Clock {
+ public:
+  std::uint32_t milliseconds() override { return 0; }
+  LocalTime localTime() override { return {}; }
+};
+
 // The ports and the state of a confirmed pass-through download to drive E:.
 class QuietDownload {
  public:
@@ -141,6 +148,7 @@ class QuietDownload {
   QuietSystem system;
   QuietWorker worker;
   QuietSession session;
+  QuietClock clock;
 };
 
 }  // namespace flindor::testing

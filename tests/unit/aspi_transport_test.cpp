@@ -3,6 +3,9 @@
 #include <cstring>
 #include <vector>
 
+#include "download/download_sequencer.h"
+#include "shell/main_window_commands.h"
+#include "shell/window_messages.h"
 #include "tests/fakes/core_fixture.h"
 #include "tests/fakes/fake_aspi.h"
 #include "tests/fakes/fake_heap.h"
@@ -40,6 +43,10 @@ class AspiTransportTest : public CoreTest {
     appState.selectedAdapter = 1;
     appState.selectedTarget = 5;
     appState.adapterCount = 2;
+    // The stop a failed DownloadCommand sends goes to the main window, which ends the run there.
+    ui.onCommand = [](WindowHandle, std::uintptr_t wParam, std::intptr_t lParam) {
+      if (lowWord(wParam) == kCommandDownloadStopped) mainWindowCommand(wParam, lParam);
+    };
   }
 
   // The record as it must be, with the two pointers taken from the submitted one.
@@ -145,7 +152,7 @@ TEST_F(AspiTransportTest, DownloadCompletingWithAnErrorStopsAtThatBlock) {
   appState.blockInFlight = 1;
   aspiDownloadCommand();
   aspi.complete(SS_ERR);
-  // The GUI thread learns of the stop first (it owns the timer and the session hold).
+  // The GUI thread takes the stop (it owns the timer and the session hold) and tells the user.
   EXPECT_THAT(ui.log(),
               ElementsAre("command main 17186 17186", "box panel [WARNING] ERROR  !! 0x30"));
   EXPECT_EQ(appState.nextBlock, 10);

@@ -8,6 +8,8 @@
 #include "download/download_sequencer.h"
 #include "image/image_commands.h"
 #include "scsi/aspi_transport.h"
+#include "shell/main_window_commands.h"
+#include "shell/window_messages.h"
 #include "tests/fakes/core_fixture.h"
 #include "tests/fakes/fake_gui_thread.h"
 #include "tests/fakes/fake_heap.h"
@@ -37,6 +39,7 @@ class AspiThreadingTest : public CoreTest {
     };
     gui.routeCommands(ui, [this](WindowHandle, std::uintptr_t id, std::intptr_t lParam) {
       if (id == kCommandDownload) step(lParam);
+      if (lowWord(id) == kCommandDownloadStopped) mainWindowCommand(id, lParam);
     });
   }
   ~AspiThreadingTest() override {
@@ -101,8 +104,8 @@ TEST_F(AspiThreadingTest, AFailedBlockStopsTheRunAndTheNextDownloadSendsItAgain)
   EXPECT_THAT(bus.transcript()[11], HasSubstr("block=10 len=2052 crc=ok -> GOOD"));
   ASSERT_EQ(ui.messageBoxes().size(), 2u);
   EXPECT_EQ(ui.messageBoxes()[0].text, "ERROR  !!");
-  // The completion's box comes from the manager's thread, the refusal's from the GUI thread.
-  EXPECT_THAT(boxThreads, ElementsAre(Ne(gui.id()), gui.id()));
+  // Both stops reach the GUI thread, which owns the run and tells the user.
+  EXPECT_THAT(boxThreads, Each(gui.id()));
   EXPECT_EQ(heap.live(), 0);
 }
 

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "download/run_guard.h"
 #include "image/image_layout.h"
 #include "tests/fakes/download_fixture.h"
 
@@ -97,9 +98,7 @@ const std::string kCompletionBox =
 Expected expectedFor(Fault fault, int block) {
   const bool final = block == kFinalBlock;
   const std::string writeFailed = "box none [WARNING] FAIL TO Write Download FILE 0x30";
-  const std::vector<std::string> aspiStop =
-      final ? std::vector<std::string>{"command main 17186 17186", "kill timer panel 1"}
-            : std::vector<std::string>{"command main 17186 17186"};
+  const std::vector<std::string> aspiStop = {"command main 17186 17186"};
   auto with = [](std::vector<std::string> a, const std::vector<std::string>& b) {
     a.insert(a.end(), b.begin(), b.end());
     return a;
@@ -122,14 +121,15 @@ Expected expectedFor(Fault fault, int block) {
       return {with(aspiStop, {"box panel [WARNING] ERROR  !! 0x30"}), false, Resume::Download};
     case Fault::AspiError:
     case Fault::AspiAborted:
-      // Whether the drive programmed its flash is unknown after a failed final block.
+      // Whether the drive programs its flash is unknown after a failed final block: the bar
+      // goes on and the guards stay up for the programming allowance, then the run ends there.
       return {with(aspiStop, {"box panel [WARNING] ERROR  !! 0x30"}), fault == Fault::AspiError,
               final ? Resume::Never : Resume::Download};
     case Fault::VolumeOpenFails: {
       const std::string openFailed =
           "box none [Info] DoRoroDor CreateHandle ERROR : \\\\.\\E:" + std::string(15, ' ') +
           " 0x30";
-      return {final ? std::vector<std::string>{kCautionBox, openFailed, "kill timer panel 1",
+      return {final ? std::vector<std::string>{kCautionBox, "kill timer panel 1", openFailed,
                                                writeFailed}
                     : std::vector<std::string>{openFailed, writeFailed},
               false, Resume::Download};
@@ -281,6 +281,10 @@ void checkOneFault(FaultRun& run, DownloadTest& test, FakeSystem& system, Fault 
   const Expected want = expectedFor(fault, block);
   run.begin({{fault, block}});
   test.download();
+  if (want.resume == Resume::Completed) {  // the drive left no answer: it may be programming
+    EXPECT_THAT(system.log(), IsEmpty()) << "the completion waits for the allowance";
+    test.programmingAllowancePasses();
+  }
 
   const std::vector<int> sentBefore =
       joined(range(0, block - 1), want.reachedDrive ? std::vector<int>{block} : std::vector<int>{});
@@ -302,7 +306,15 @@ void checkOneFault(FaultRun& run, DownloadTest& test, FakeSystem& system, Fault 
   EXPECT_EQ(appState.blockInFlight, 0u);
   EXPECT_EQ(appState.finalBlockBusy, want.resume == Resume::Never ? 1u : 0u);
   EXPECT_EQ(appState.progressMode, want.resume == Resume::Never ? 1u : 0u);
-  EXPECT_FALSE(run.timerRunning());
+  EXPECT_EQ(run.timerRunning(), want.resume == Resume::Never);
+  if (want.resume == Resume::Never) {
+    EXPECT_TRUE(closeAsksFirst());
+    EXPECT_FALSE(systemMayStop());
+    test.programmingAllowancePasses();
+    EXPECT_FALSE(run.timerRunning());
+    EXPECT_FALSE(closeAsksFirst());
+  }
+  EXPECT_TRUE(systemMayStop());
   EXPECT_EQ(appState.downloadConfirmed, want.resume == Resume::OpenAndDownload ? 0u : 1u);
   EXPECT_EQ(run.completionBoxes(), 0);
   EXPECT_THAT(system.log(), IsEmpty()) << "no reboot after a failure";
@@ -356,7 +368,12 @@ void randomRuns(FaultRun& run, DownloadTest& test, FakeSystem& system, Backend b
                  planned.str());
     run.begin(faults);
     test.download();
-    for (int tries = 0; tries <= count && !run.completed() && !run.stuck(); ++tries) run.resume();
+    // Between tries the drive has its time to program, as it has while the user reads a box.
+    test.programmingAllowancePasses();
+    for (int tries = 0; tries <= count && !run.completed() && !run.stuck(); ++tries) {
+      run.resume();
+      test.programmingAllowancePasses();
+    }
 
     // Never a block skipped or sent out of order; a repeat only of the block just sent.
     const std::vector<int> sent = run.blocksAnswered();

@@ -12,6 +12,7 @@ TEST(SimConfigTest, DescribesTheBusDevicesAndFaults) {
   std::istringstream text(R"(# two drives
 adapters 2
 programming-delay-ms 1500
+slow-block-ms 4000
 transcript /tmp/t.log
 flash-output /tmp/my flash.bin
 device
@@ -32,6 +33,7 @@ device
   ASSERT_TRUE(loadSimConfig(text, bus, error)) << error;
   EXPECT_EQ(bus.settings.adapters, 2);
   EXPECT_EQ(bus.settings.programmingDelayMs, 1500u);
+  EXPECT_EQ(bus.settings.slowBlockMs, 4000u);
   EXPECT_EQ(bus.settings.transcriptPath, "/tmp/t.log");
   EXPECT_EQ(bus.settings.flashOutputPath, "/tmp/my flash.bin");
   SimulatedDrive* zib = bus.driveAt(1, 3);
