@@ -24,13 +24,14 @@ using fuzz::require;
 
 constexpr int kScannedAdapters = 2;
 
-// What arrived of the device's answer names the supported drive: on ASPI a CD/DVD device of
-// vendor ZIB with the model letters, on pass-through vendor ZIB alone (the Part's rule there).
+// What arrived of the device's answer names the supported drive. Pass-through: vendor ZIB in an
+// answer of all 36 bytes (vendor, product and revision). ASPI, where the length that came is not
+// told: a CD/DVD device of vendor ZIB whose answer reached the model letters and has them.
 bool answersAsZib(const sim::SimulatedDrive* device, bool aspi) {
   if (device == nullptr) return false;
   const sim::DriveIdentity& id = device->identity();
   const std::string revision = (id.revision + "    ").substr(0, 4);
-  if (id.inquiryBytes < 36 || id.vendor.compare(0, 3, "ZIB") != 0) return false;
+  if (id.inquiryBytes < (aspi ? 34 : 36) || id.vendor.compare(0, 3, "ZIB") != 0) return false;
   return !aspi || (id.peripheralType == 5 && hasSupportedModelLetters(revision.c_str()));
 }
 
