@@ -28,6 +28,8 @@ e2e_answer_box
 e2e_expect_exit 0
 
 flindor_expect_downloads $(seq 0 63)
+grep -qx 'sg E: INQUIRY alloc=96 len=2048 timeout=200000 -> GOOD (sent 0 bytes)' "$FLINDOR_TRANSCRIPT" ||
+  e2e_fail "$(printf 'the device at E: did not answer short:\n%s' "$(<"$FLINDOR_TRANSCRIPT")")"
 [[ $(grep -c '^sg D: DOWNLOAD' "$FLINDOR_TRANSCRIPT") == 64 ]] ||
   e2e_fail "$(printf 'not every block went to D:\n%s' "$(<"$FLINDOR_TRANSCRIPT")")"
 flindor_expect_flashed NEW.BIN
