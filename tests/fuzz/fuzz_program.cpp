@@ -54,7 +54,15 @@ FuzzProgram::FuzzProgram(std::uint8_t platform) {
   appState.driveCombo = testing::kDriveCombo;
   appState.platformKind = platform;
   appState.adapterCount = bus.settings.adapters = 2;
-  ports() = Ports{&ui, &files, this, nullptr, &heap, this, &system, this, &session, &clock};
+  ports() = Ports{.ui = &ui,
+                  .files = &files,
+                  .aspi = this,
+                  .heap = &heap,
+                  .volumes = this,
+                  .system = &system,
+                  .worker = this,
+                  .session = &session,
+                  .clock = &clock};
   installDownloadSequencer();
   // Sends to the main window are handled at once, nested, as SendMessageA on its own thread.
   ui.onCommand = [this](WindowHandle, std::uintptr_t wParam, std::intptr_t lParam) {
