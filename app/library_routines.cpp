@@ -51,8 +51,3 @@ std::size_t strnlen(const char* text, std::size_t limit) {
 }
 
 }  // extern "C"
-
-// The ports' virtual destructors bring deleting destructors that name this; nothing of the
-// program is ever allocated with new, so it is never called.
-void operator delete(void*) noexcept {}
-void operator delete(void*, std::size_t) noexcept {}

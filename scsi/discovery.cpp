@@ -9,6 +9,7 @@
 #include "scsi/aspi_transport.h"
 #include "scsi/discovery_messages.h"
 #include "scsi/pass_through_transport.h"
+#include "scsi/scsi_commands.h"
 #include "state/app_state.h"
 #include "state/drive_text.h"
 #include "state/model_letters.h"
@@ -22,7 +23,6 @@ constexpr std::uint8_t kDriveLetters = 8;  // A: to H:
 constexpr std::uint8_t kTargetsPerAdapter = 8;
 // scanIndex is 8 bits wide: with 32 adapters or more the last address could never be reached.
 constexpr std::uint8_t kMaxScannedAdapters = 31;
-constexpr char kZibVendor[] = "ZIB";
 
 constexpr std::size_t kIdentificationOffset = 8;
 constexpr std::size_t kIdentificationLength = 24;
@@ -81,8 +81,11 @@ int probeDriveLetter(std::uint8_t letterIndex, std::uint8_t entryIndex) {
   if (entryIndex >= kDriveTableSize) return 0;
   DriveEntry& entry = s.driveTable[entryIndex];
   entry.driveLetterIndex = letterIndex;
-  if (passThroughInquiry(entryIndex) != 1) return 0;
-  if (std::memcmp(s.blockBuffer + kIdentificationOffset, kZibVendor, 3) != 0) return 0;
+  // Fields of a short answer never arrived: they are not this device's.
+  if (passThroughInquiry(entryIndex) < kInquiryIdentityBytes) return 0;
+  if (!hasZibVendor(reinterpret_cast<const char*>(s.blockBuffer + kIdentificationOffset))) {
+    return 0;
+  }
   copyInquiryTexts(s.blockBuffer, entry);
   entry.present = 1;
   entry.driveLetterIndex = letterIndex;
@@ -97,10 +100,10 @@ void recordInquiry(const InquiryCompletion& answer) {
   if (answer.status == SS_COMP && answer.data[0] == kCdDvdDevice && count < kDriveTableSize) {
     DriveEntry& entry = s.driveTable[count];
     copyInquiryTexts(answer.data, entry);
-    if (hasSupportedModelLetters(entry.revision)) s.supportedDriveFound = 1;
     entry.adapterId = answer.adapter;
     entry.targetId = answer.target;
     entry.present = 1;
+    if (isSupportedDrive(entry)) s.supportedDriveFound = 1;
     // Published last: the GUI thread may read the entry below driveCount at any time.
     s.driveCount = count + 1;
   }

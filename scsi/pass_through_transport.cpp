@@ -1,5 +1,6 @@
 #include "scsi/pass_through_transport.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstring>
 
@@ -20,6 +21,7 @@ constexpr std::size_t kPathCapacity = 260;
 constexpr char kVolumePathTemplate[] = "\\\\.\\A:              ";
 constexpr std::size_t kDriveLetterAt = 4;
 static_assert(sizeof kVolumePathTemplate - 1 == 20);
+static_assert(kPassThroughInquiryBytes <= kBlockBufferSize);
 
 enum class Kind { Inquiry, Download };
 
@@ -100,18 +102,22 @@ void report(PassThroughOutcome outcome) {
 
 void setPassThroughResultHandler(PassThroughResultHandler handler) { resultHandler = handler; }
 
-int passThroughInquiry(std::uint8_t entryIndex) {
+std::uint32_t passThroughInquiry(std::uint8_t entryIndex) {
   if (entryIndex >= kDriveTableSize) return 0;
   PassThroughCommand inquiry{};
   inquiry.kind = Kind::Inquiry;
+  // What a short answer leaves unwritten must not be read as an earlier device's answer.
+  std::memset(appState.blockBuffer, 0, kPassThroughInquiryBytes);
   prepare(inquiry, entryIndex, inquiryCdb(kPassThroughInquiryLength), kScsiIoctlDataIn,
           kPassThroughInquiryBytes, kPassThroughInquiryTimeoutSeconds);
   execute(inquiry);
   // The drive's own verdict comes first: an error status is silent whatever the call said.
-  return inquiry.opened && inquiry.request.record.ScsiStatus == kScsiStatusGood &&
-                 inquiry.carriedOut
-             ? 1
-             : 0;
+  if (!inquiry.opened || inquiry.request.record.ScsiStatus != kScsiStatusGood ||
+      !inquiry.carriedOut) {
+    return 0;
+  }
+  // The system writes back how many bytes actually came.
+  return std::min(inquiry.request.record.DataTransferLength, kPassThroughInquiryBytes);
 }
 
 void passThroughDownloadCommand(std::uint8_t entryIndex, std::uint8_t block) {

@@ -20,9 +20,10 @@ inline constexpr std::uint32_t kPassThroughFinalBlockTimeoutSeconds = 200;
 // worker thread when a DownloadCommand has ended.
 inline constexpr std::uint16_t kCommandPassThroughFinished = 17187;  // 0x4323
 
-// INQUIRY on the drive letter of driveTable[entryIndex]; the answer lands in blockBuffer.
-// 1 when the drive answered without error, else 0; never shows a message.
-int passThroughInquiry(std::uint8_t entryIndex);
+// INQUIRY on the drive letter of driveTable[entryIndex]; the answer lands in blockBuffer, cleared
+// first. The bytes of INQUIRY data that came back, as the system reports them (never more than
+// were asked for); 0 when the call or the drive failed. Never shows a message.
+std::uint32_t passThroughInquiry(std::uint8_t entryIndex);
 
 // Why a DownloadCommand failed: what the drive may have done with the block differs.
 enum class PassThroughFailure {

@@ -26,6 +26,9 @@ inline constexpr std::size_t kInquiryPeripheralByte = 0;
 inline constexpr std::size_t kInquiryVendorOffset = 8;
 inline constexpr std::size_t kInquiryProductOffset = 16;
 inline constexpr std::size_t kInquiryRevisionOffset = 32;
+// An answer shorter than this lacks part of the vendor, product or revision.
+inline constexpr std::size_t kInquiryIdentityBytes = 36;
+static_assert(kInquiryRevisionOffset + 4 == kInquiryIdentityBytes);
 
 constexpr Cdb inquiryCdb(std::uint8_t allocationLength) {
   Cdb cdb{};

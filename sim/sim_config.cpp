@@ -89,6 +89,7 @@ class Reader {
     if (name == "vendor") return text(d.identity.vendor, value, 8);
     if (name == "product") return text(d.identity.product, value, 16);
     if (name == "revision") return text(d.identity.revision, value, 4);
+    if (name == "inquiry-bytes") return set(d.identity.inquiryBytes, value, 0, 96);
     if (name == "fault") return fault(d, value);
     if (name == "programming") {
       if (value == "takes")

@@ -21,10 +21,12 @@
 //                                   names in its last four bytes, with the drive's model letter
 //   programming takes               what a programming does to the revision: takes (at once),
 //                                   after-power-cycle (not across a restart of the PC), fails
+//   inquiry-bytes 10                of its INQUIRY data it sends at most this many, with GOOD
+//                                   status (default 96, all of it)
 //   fault 10 check-condition [2]    a fault for block 10, the next 2 times (default once);
 //                                   kinds: not-accepted, no-completion, aspi-error,
 //                                   check-condition, ioctl-fails, ioctl-refused, time-out,
-//                                   open-fails, drop-off (through SG_IO under Wine, each
+//                                   open-fails, drop-off, slow (through SG_IO under Wine, each
 //                                   ioctl-refused takes the next errno of EINVAL, EACCES,
 //                                   EBADF, ENOTTY, EISDIR: Windows errors 87, 5, 6, 50, 1)
 

@@ -98,8 +98,10 @@ DriveAnswer SimulatedDrive::inquiry(const ScsiRequest& request) {
   putPadded(data + scsi::kProductOffset, identity_.product, 16);
   putPadded(data + scsi::kRevisionOffset, identity_.revision, 4);
   // A device sends no more than it was asked for, nor more than the buffer holds.
-  answer.transferred = std::min<std::uint32_t>({allocation, kInquiryDataBytes, request.dataLength});
+  const std::uint32_t sent = std::min<std::uint32_t>(identity_.inquiryBytes, kInquiryDataBytes);
+  answer.transferred = std::min<std::uint32_t>({allocation, sent, request.dataLength});
   if (answer.transferred > 0) std::memcpy(request.data, data, answer.transferred);
+  if (sent < kInquiryDataBytes) answer.remark = format("sent %u bytes", answer.transferred);
   answeredInquiry_ = true;
   return answer;
 }

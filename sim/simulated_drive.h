@@ -24,6 +24,9 @@ struct DriveIdentity {
   std::string vendor = "ZIB";          // padded with blanks to 8
   std::string product = "KMX4820T";    // to 16
   std::string revision = "DA12";       // to 4
+  // Of its INQUIRY data it sends at most this many bytes, as some bridges and virtual drives
+  // answer short with GOOD status.
+  std::uint32_t inquiryBytes = 96;
 };
 
 class SimulatedDrive {

@@ -22,7 +22,9 @@ void resetAppState() {
 
 bool isSupportedDrive(const DriveEntry& entry) {
   if (entry.present != 1) return false;
-  return appState.platformKind == 1 || hasSupportedModelLetters(entry.revision);
+  // Another maker's revision may begin with the model letters too.
+  return appState.platformKind == 1 ||
+         (hasZibVendor(entry.identification) && hasSupportedModelLetters(entry.revision));
 }
 
 const DriveEntry* targetDrive() {

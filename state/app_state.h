@@ -130,7 +130,8 @@ extern AppState appState;
 void resetAppState();
 
 // Whether the recorded drive may receive this program's firmware: on the ASPI platform its
-// revision must carry the model letters; on pass-through every recorded drive is a ZIB drive.
+// vendor must be ZIB and its revision carry the model letters; on pass-through every recorded
+// drive is a ZIB drive.
 bool isSupportedDrive(const DriveEntry& entry);
 
 // The table entry the next DownloadCommand addresses (recorded or not), or nullptr.

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # ASPI platform, the ZIB drive at target 1 and another maker's CD/DVD drive found after it at
-# target 3: the ZIB drive is the default target, and the whole update goes to it. Picked by
-# hand, the other drive is refused before anything is sent.
+# target 3, whose revision begins with the model letters too: the ZIB drive is the default
+# target, and the whole update goes to it. Picked by hand, the other drive is refused before
+# anything is sent.
 source "$(dirname "$0")/flindor.sh"
 e2e_begin
 flindor_install aspi <<CONF
@@ -12,7 +13,7 @@ adapter 0
 target 3
 vendor OTHER
 product CD-ROM X
-revision 1.05
+revision DA01
 CONF
 image=$(flindor_image NEW.BIN DA13X)
 

@@ -16,6 +16,7 @@
 
 #include "download/download_sequencer.h"
 #include "scsi/pass_through_request.h"
+#include "shell/main_window_commands.h"
 #include "sim/simulated_bus.h"
 #include "sim/simulated_volumes.h"
 #include "tests/fakes/core_fixture.h"
@@ -88,6 +89,8 @@ class DownloadTest : public CoreTest {
   // Another whole run in the same test: initial state, the image back on disk, the drive as
   // just switched on; the transcript goes on.
   virtual void restart();
+  // A WM_COMMAND to the main window as any program may send it, handled on the GUI thread.
+  virtual void deliver(std::uintptr_t wParam, std::intptr_t lParam) = 0;
   // The drive's programming allowance passes: the clock moves on by it, and the progress timer
   // ticks once on the GUI thread.
   virtual void programmingAllowancePasses() = 0;
@@ -114,6 +117,7 @@ class PassThroughDownloadTest : public DownloadTest {
   sim::SimulatedDrive& simulatedDrive() override { return drive; }
   void whileDriveHas(int block, std::function<void()> probe) override;
   void restart() override;
+  void deliver(std::uintptr_t wParam, std::intptr_t lParam) override { dispatch(wParam, lParam); }
   void programmingAllowancePasses() override;
   void closeWhileOut(int block, bool yes) override;
 
@@ -143,6 +147,9 @@ class AspiDownloadTest : public DownloadTest {
   sim::SimulatedDrive& simulatedDrive() override { return drive; }
   void whileDriveHas(int block, std::function<void()> probe) override;
   void restart() override;
+  void deliver(std::uintptr_t wParam, std::intptr_t lParam) override {
+    gui.send([=] { mainWindowCommand(wParam, lParam); });
+  }
   void programmingAllowancePasses() override;
   void closeWhileOut(int block, bool yes) override;
   // A main window command on the GUI thread, as the user gives it while a request is out.

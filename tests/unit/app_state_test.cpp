@@ -30,9 +30,9 @@ TEST(AppState, StartsZeroExceptTheProgressStep) {
 class SelectDefaultDriveTest : public CoreTest {};
 
 TEST_F(SelectDefaultDriveTest, TakesTheLastDriveFoundOnceAndLeavesTheListSelectionAlone) {
-  addDrive("A", "DA01", 0, 1);
-  addDrive("B", "DA01", 0, 3);
-  addDrive("C", "DA01", 2, 6);
+  addDrive("ZIB A", "DA01", 0, 1);
+  addDrive("ZIB B", "DA01", 0, 3);
+  addDrive("ZIB C", "DA01", 2, 6);
   appState.selectedDrive = 1;
   selectDefaultDrive();
   EXPECT_EQ(appState.selectedAdapter, 2);
@@ -65,7 +65,7 @@ TEST_F(SelectDefaultDriveTest, TakesOnlyADriveOfTheSupportedModelWithinTheTable)
     resetState();
     appState.platformKind = c.platform;
     for (std::size_t i = 0; i < c.revisions.size(); ++i) {
-      addDrive("X", c.revisions[i], 0, static_cast<std::uint8_t>(i + 1));
+      addDrive("ZIB", c.revisions[i], 0, static_cast<std::uint8_t>(i + 1));
     }
     appState.driveCount = c.driveCount;
     selectDefaultDrive();

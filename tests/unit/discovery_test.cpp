@@ -76,6 +76,27 @@ TEST_F(PassThroughDiscoveryTest, RecordsZibDrivesInLetterOrderAndHandsTheLastOne
                   "field panel 1008 = DC30", "field panel 1009 = Not Open"));
 }
 
+TEST_F(PassThroughDiscoveryTest, AShortAnswerAfterAZibDriveIsNotRecordedNorTheTarget) {
+  // A device that answers GOOD with fewer bytes than vendor, product and revision need.
+  for (const auto& [bytes, recorded] :
+       {std::pair{0u, false}, {10u, false}, {11u, false}, {35u, false}, {36u, true}}) {
+    resetState();
+    sim::SimulatedBus rowBus;
+    sim::SimulatedVolumes rowVolumes(rowBus);
+    ports().volumes = &rowVolumes;
+    rowBus.addDrive(sim::DeviceAddress{std::nullopt, 0, 'D'}, drive("ZIB", "DB10"));
+    sim::DriveIdentity shortAnswer = drive("ZIB", "DC30");
+    shortAnswer.inquiryBytes = bytes;
+    rowBus.addDrive(sim::DeviceAddress{std::nullopt, 0, 'E'}, shortAnswer);
+    appState.platformKind = 1;
+    startDiscovery();
+    finishDiscovery();
+    EXPECT_EQ(appState.driveCount, recorded ? 2 : 1) << bytes;
+    EXPECT_EQ(appState.driveTable[appState.ntDriveIndex].driveLetterIndex, recorded ? 4 : 3)
+        << bytes;
+  }
+}
+
 // A record of an update gets its verdict after the message, before the quit request (which would
 // close a box shown after it at once): the drive it names is not there.
 TEST_F(PassThroughDiscoveryTest, NoZibDriveOnAToHEndsTheRunFromWindowCreation) {
@@ -117,10 +138,12 @@ TEST_F(PassThroughDiscoveryTest, NextInquiryIsNotExpectedHere) {
 
 // ---- ASPI: one INQUIRY per address, each completion asking for the next ----
 
-std::vector<std::uint8_t> inquiryData(std::uint8_t type, const char* revision) {
+std::vector<std::uint8_t> inquiryData(std::uint8_t type, const char* revision,
+                                      const char* vendor = "ZIB") {
   std::vector<std::uint8_t> data(36, ' ');
   data[0] = type;
-  std::memcpy(data.data() + 8, "VENDOR  PRODUCT", 15);
+  std::memcpy(data.data() + 8, vendor, std::strlen(vendor));
+  std::memcpy(data.data() + 16, "PRODUCT", 7);
   std::memcpy(data.data() + 32, revision, 4);
   return data;
 }
@@ -128,29 +151,39 @@ std::vector<std::uint8_t> inquiryData(std::uint8_t type, const char* revision) {
 class AspiRecordTest : public CoreTest {
  protected:
   AspiRecordTest() { appState.adapterCount = 1; }
-  void answer(std::uint8_t status, std::uint8_t type, const char* revision, std::uint8_t target) {
-    const auto data = inquiryData(type, revision);
+  void answer(std::uint8_t status, std::uint8_t type, const char* revision, std::uint8_t target,
+              const char* vendor = "ZIB") {
+    const auto data = inquiryData(type, revision, vendor);
     recordInquiry(InquiryCompletion{status, 0, target, data.data()});
   }
 };
 
-TEST_F(AspiRecordTest, RecordsCompletedCdDvdDevicesAndJudgesTheModelByRevision) {
+TEST_F(AspiRecordTest, RecordsCompletedCdDvdDevicesAndJudgesTheModelByVendorAndRevision) {
   struct Case {
     std::uint8_t status, type;
     const char* revision;
     bool recorded, supported;
+    const char* vendor = "ZIB";
   };
   const Case cases[] = {
-      {SS_COMP, 5, "DB10", true, true},   {SS_COMP, 5, "dc10", true, true},
-      {SS_COMP, 5, "dA10", true, true},   {SS_COMP, 5, "DD10", true, false},
-      {SS_COMP, 5, "Dz10", true, false},  {SS_COMP, 5, "EA10", true, false},
-      {SS_COMP, 0, "DA10", false, false}, {SS_COMP, 0x25, "DA10", false, false},
-      {SS_ERR, 5, "DA10", false, false},  {0x82, 5, "DA10", false, false},
+      {SS_COMP, 5, "DB10", true, true},
+      {SS_COMP, 5, "dc10", true, true},
+      {SS_COMP, 5, "dA10", true, true},
+      {SS_COMP, 5, "DD10", true, false},
+      {SS_COMP, 5, "Dz10", true, false},
+      {SS_COMP, 5, "EA10", true, false},
+      {SS_COMP, 0, "DA10", false, false},
+      {SS_COMP, 0x25, "DA10", false, false},
+      {SS_ERR, 5, "DA10", false, false},
+      {0x82, 5, "DA10", false, false},
+      // Another maker's revision may carry the model letters too.
+      {SS_COMP, 5, "DA01", true, false, "OTHER"},
+      {SS_COMP, 5, "DB10", true, false, "zib"},
   };
   for (const Case& c : cases) {
     resetState();
     appState.adapterCount = 1;
-    answer(c.status, c.type, c.revision, 6);
+    answer(c.status, c.type, c.revision, 6, c.vendor);
     EXPECT_EQ(appState.driveCount, c.recorded ? 1 : 0) << c.revision << " " << int(c.type);
     EXPECT_EQ(appState.supportedDriveFound, c.supported ? 1u : 0u) << c.revision;
     EXPECT_EQ(appState.scanIndex, 1);  // the address counts either way
@@ -166,7 +199,7 @@ TEST_F(AspiRecordTest, TheRevisionIsExactlyBytes32To35) {
   data.push_back('X');  // byte 36, past the revision, must never show up in it
   recordInquiry(InquiryCompletion{SS_COMP, 0, 2, data.data()});
   EXPECT_STREQ(appState.driveTable[0].revision, "DB10");
-  EXPECT_STREQ(appState.driveTable[0].identification, "VENDOR  PRODUCT         ");
+  EXPECT_STREQ(appState.driveTable[0].identification, "ZIB     PRODUCT         ");
 }
 
 TEST_F(AspiRecordTest, AsksForTheNextAddressUntilTheLastThenReportsTheEnd) {
@@ -227,7 +260,7 @@ class AspiDiscoveryTest : public CoreTest {
 TEST_F(AspiDiscoveryTest, ScansEveryTargetOfEveryAdapterOnTheCompletionThread) {
   addAt(0, 2, drive("ZIB", "DB10"));
   addAt(1, 0, drive("DISK", "1.00", 0));
-  addAt(1, 5, drive("OTHER", "2.00"));
+  addAt(1, 5, drive("OTHER", "DA01"));  // the model letters, but another maker's
   discover(2);
   EXPECT_EQ(appState.scanIndex, 16);
   EXPECT_EQ(inquiries().size(), 16u) << bus.transcriptText();

@@ -64,9 +64,9 @@ TEST_F(MainWindowCommandsTest, ExitOpenAndAboutAreRefusedSilentlyOnceADownloadIs
 }
 
 TEST_F(MainWindowCommandsTest, AboutTakesTheLastDriveFoundAsTargetFirst) {
-  addDrive("A", "DA10", 0, 1);
-  addDrive("B", "DB10", 0, 2);
-  addDrive("C", "DC10", 1, 4);
+  addDrive("ZIB A", "DA10", 0, 1);
+  addDrive("ZIB B", "DB10", 0, 2);
+  addDrive("ZIB C", "DC10", 1, 4);
   appState.selectedDrive = 0;
   command(kCommandAbout);
   EXPECT_EQ(appState.driveSelected, 1u);

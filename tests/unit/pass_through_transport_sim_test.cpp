@@ -53,7 +53,7 @@ class PassThroughSimTest : public CoreTest {
 TEST_F(PassThroughSimTest, InquiryThenACleanRunFlashTheImageIntoTheOutputFile) {
   bus.settings.flashOutputPath = ::testing::TempDir() + "flindor_flashed.bin";
   std::remove(bus.settings.flashOutputPath.c_str());
-  ASSERT_EQ(passThroughInquiry(0), 1);
+  ASSERT_EQ(passThroughInquiry(0), 96u);
   EXPECT_EQ(std::string(appState.blockBuffer + 8, appState.blockBuffer + 36),
             "ZIB     KMX4820T        DA12");
   EXPECT_EQ(sendFrom(0), 64);
@@ -66,7 +66,7 @@ TEST_F(PassThroughSimTest, InquiryThenACleanRunFlashTheImageIntoTheOutputFile) {
 }
 
 TEST_F(PassThroughSimTest, EachFaultStopsTheRunWithItsMessageAndTheBlockCanBeSentAgain) {
-  ASSERT_EQ(passThroughInquiry(0), 1);
+  ASSERT_EQ(passThroughInquiry(0), 96u);
   drive.planFault(3, sim::FaultKind::OpenFails);
   drive.planFault(5, sim::FaultKind::IoctlFails);  // taken by the drive, the answer lost
   drive.planFault(7, sim::FaultKind::CheckCondition);

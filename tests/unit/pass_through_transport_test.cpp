@@ -1,5 +1,6 @@
 #include "scsi/pass_through_transport.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -47,7 +48,7 @@ class PassThroughTransportTest : public CoreTest {
 };
 
 TEST_F(PassThroughTransportTest, InquiryOpensTheEntrysLetterAndAsksFor96BytesIntoBlockBuffer) {
-  EXPECT_EQ(passThroughInquiry(1), 1);
+  EXPECT_EQ(passThroughInquiry(1), 2048u);  // the fake leaves the length as asked
 
   EXPECT_THAT(volumes.openedPaths, ElementsAre("\\\\.\\E:" + kBlanks));
   ASSERT_EQ(volumes.requests.size(), 1u);
@@ -81,6 +82,22 @@ TEST_F(PassThroughTransportTest, DownloadRequestsCarryTheBlockWithItsLengthAndTi
   EXPECT_EQ(volumes.openHandles(), 0);
   EXPECT_THAT(ui.boxLog(), IsEmpty());
   EXPECT_EQ(worker.started, 3) << "each off the GUI thread";
+}
+
+TEST_F(PassThroughTransportTest, InquiryAnswersIntoAClearedBufferAndTellsHowManyBytesCame) {
+  // The length the system writes back, and what the transport makes of it.
+  for (const auto& [reported, received] :
+       {std::pair{0u, 0u}, {11u, 11u}, {96u, 96u}, {5000u, 2048u}}) {
+    std::memset(appState.blockBuffer, 0xAA, sizeof appState.blockBuffer);
+    bool cleared = false;
+    volumes.onRequest = [&](PassThroughRequest& r) {
+      const std::uint8_t* data = appState.blockBuffer;
+      cleared = std::all_of(data, data + 2048, [](std::uint8_t b) { return b == 0; });
+      r.record.DataTransferLength = reported;
+    };
+    EXPECT_EQ(passThroughInquiry(0), received) << reported;
+    EXPECT_TRUE(cleared) << reported;
+  }
 }
 
 TEST_F(PassThroughTransportTest, AVolumeThatCannotBeOpenedIsSilentForInquiryAndNamedForDownload) {

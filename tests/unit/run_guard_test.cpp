@@ -2,11 +2,15 @@
 // and when closing asks first, at every moment of a run; what closing stops; the final block's
 // system refusals; one completion per run; and the pass-through worker under real threads.
 #include <algorithm>
+#include <map>
+#include <mutex>
 #include <thread>
 #include <tuple>
 
 #include "download/run_guard.h"
 #include "image/image_layout.h"
+#include "platform/private_commands.h"
+#include "scsi/discovery.h"
 #include "scsi/pass_through_transport.h"
 #include "scsi/scsi_commands.h"
 #include "shell/dialog_replies.h"
@@ -52,29 +56,31 @@ constexpr MomentRow kMoments[] = {
 struct StopFaults {
   sim::FaultKind stop, finalFailure, finalUnknown;
 };
+constexpr StopFaults kPassThroughStops{sim::FaultKind::CheckCondition, sim::FaultKind::IoctlRefused,
+                                       sim::FaultKind::IoctlFails};
+constexpr StopFaults kAspiStops{sim::FaultKind::AspiError, sim::FaultKind::NotAccepted,
+                                sim::FaultKind::AspiError};
 
-// Brings a fresh run to `moment` and reads the decisions there.
-Decisions decisionsAt(DownloadTest& test, FakeUi& ui, FakeSessionGuard& session, Moment moment,
-                      const StopFaults& faults) {
-  Decisions seen{};
-  auto read = [&] { seen = {systemMayStop(), closeAsksFirst(), session.held()}; };
+// Brings a fresh run to `moment` and runs `atMoment` there, on the GUI thread.
+void runTo(DownloadTest& test, FakeUi& ui, Moment moment, const std::function<void()>& atMoment,
+           const StopFaults& faults) {
   test.restart();
   test.startUp();
   switch (moment) {
     case Moment::Idle:
-      read();
-      return seen;
+      atMoment();
+      return;
     case Moment::Sending:
-      test.whileDriveHas(10, read);
+      test.whileDriveHas(10, atMoment);
       break;
     case Moment::FinalBlockBusy:
-      test.whileDriveHas(63, read);
+      test.whileDriveHas(63, atMoment);
       break;
     case Moment::CautionOpen:
     case Moment::Complete:
       ui.onMessageBox = [&, caption = moment == Moment::Complete ? "SUCCESS" : "WARNING"](
                             const MessageBoxCall& box) {
-        if (box.caption == caption) read();
+        if (box.caption == caption) atMoment();
       };
       break;
     case Moment::Stopped:
@@ -90,7 +96,19 @@ Decisions decisionsAt(DownloadTest& test, FakeUi& ui, FakeSessionGuard& session,
   }
   test.download();
   if (moment == Moment::AfterAllowance) test.programmingAllowancePasses();
-  if (moment >= Moment::Stopped) read();
+  if (moment >= Moment::Stopped) atMoment();
+}
+
+// Brings a fresh run to `moment` and reads the decisions there.
+Decisions decisionsAt(DownloadTest& test, FakeUi& ui, FakeSessionGuard& session, Moment moment,
+                      const StopFaults& faults) {
+  Decisions seen{};
+  runTo(
+      test, ui, moment,
+      [&] {
+        seen = {systemMayStop(), closeAsksFirst(), session.held()};
+      },
+      faults);
   return seen;
 }
 
@@ -106,15 +124,11 @@ void expectAtEveryMoment(DownloadTest& test, FakeUi& ui, FakeSessionGuard& sessi
 }
 
 TEST_F(PassThroughDownloadTest, ShutdownAndCloseAreRefusedExactlyWhileTheDriveIsAtRisk) {
-  expectAtEveryMoment(
-      *this, ui, session,
-      {sim::FaultKind::CheckCondition, sim::FaultKind::IoctlRefused, sim::FaultKind::IoctlFails});
+  expectAtEveryMoment(*this, ui, session, kPassThroughStops);
 }
 
 TEST_F(AspiDownloadTest, ShutdownAndCloseAreRefusedExactlyWhileTheDriveIsAtRisk) {
-  expectAtEveryMoment(
-      *this, ui, session,
-      {sim::FaultKind::AspiError, sim::FaultKind::NotAccepted, sim::FaultKind::AspiError});
+  expectAtEveryMoment(*this, ui, session, kAspiStops);
 }
 
 // ---- Closing ----
@@ -335,6 +349,87 @@ TEST_F(PassThroughThreadingTest, EachBlockRunsOffTheGuiThreadAndItsOutcomeIsHand
   EXPECT_THAT(handOffThreads, Each(gui.id()));
   EXPECT_EQ(system.count("exit windows 6 0"), 1);
   EXPECT_EQ(session.held(), 0);
+}
+
+// ---- Commands another program sends ----
+
+// The program's own commands, which any program can send the main window too.
+constexpr std::uint16_t kPrivateIds[] = {kCommandNextInquiry, kCommandDiscoveryFinished,
+                                         kCommandDownloadStopped, kCommandPassThroughFinished};
+
+// Keeps the last genuine message of each id the main window received, to send it once more.
+class Forger {
+ public:
+  explicit Forger(FakeUi& ui) {
+    ui.onCommand = [this, route = ui.onCommand](WindowHandle window, std::uintptr_t wParam,
+                                                std::intptr_t lParam) {
+      {
+        std::lock_guard hold(lock_);
+        taken_[lowWord(wParam)] = {wParam, lParam};
+      }
+      route(window, wParam, lParam);
+    };
+  }
+  void forget() {
+    std::lock_guard hold(lock_);
+    taken_.clear();
+  }
+  // Each id bare in both low words, with something above them, and its last genuine message.
+  std::vector<PrivateCommand> forgeries() {
+    std::lock_guard hold(lock_);
+    std::vector<PrivateCommand> out;
+    for (const std::uint16_t id : kPrivateIds) {
+      out.push_back({id, id});
+      out.push_back({0xBEEF0000u | id, 0x7ACE0000 | id});
+      if (const auto it = taken_.find(id); it != taken_.end()) out.push_back(it->second);
+    }
+    return out;
+  }
+
+ private:
+  std::mutex lock_;
+  std::map<std::uint16_t, PrivateCommand> taken_;
+};
+
+// Each private command forged at each moment: the run goes exactly as it goes without them.
+void expectForgeriesChangeNothing(DownloadTest& test, FakeUi& ui, FakeSystem& system,
+                                  const StopFaults& faults) {
+  Forger forger(ui);
+  auto outcome = [&] {
+    sim::SimulatedDrive& drive = test.simulatedDrive();
+    // Sorted: on ASPI a completion's send and the GUI thread's own calls are logged as they
+    // come, in either order.
+    std::vector<std::string> log = ui.log();
+    std::sort(log.begin(), log.end());
+    return std::tuple(log, system.log(), drive.programmings(), drive.flashed() == test.imageData(),
+                      int{appState.nextBlock}, appState.downloadConfirmed, appState.imageOpen,
+                      appState.selectedDrive);
+  };
+  for (const MomentRow& row : kMoments) {
+    if (row.moment == Moment::CautionOpen && appState.platformKind != 1) continue;
+    // The moment, then what the person does next: the Download, or again after a stop.
+    auto run = [&](const std::function<void()>& atMoment) {
+      forger.forget();
+      runTo(test, ui, row.moment, atMoment, faults);
+      if (row.moment == Moment::Idle || row.moment >= Moment::Stopped) test.download();
+    };
+    run([] {});
+    const auto alone = outcome();
+    run([&] {
+      for (const PrivateCommand& message : forger.forgeries()) {
+        test.deliver(message.wParam, message.lParam);
+      }
+    });
+    EXPECT_EQ(outcome(), alone) << "moment " << static_cast<int>(row.moment);
+  }
+}
+
+TEST_F(PassThroughDownloadTest, PrivateCommandsForgedAtAnyMomentChangeNothing) {
+  expectForgeriesChangeNothing(*this, ui, system, kPassThroughStops);
+}
+
+TEST_F(AspiDownloadTest, PrivateCommandsForgedAtAnyMomentChangeNothing) {
+  expectForgeriesChangeNothing(*this, ui, system, kAspiStops);
 }
 
 }  // namespace

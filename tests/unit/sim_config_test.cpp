@@ -26,6 +26,7 @@ device
   adapter 0
   type 0x00
   vendor ACME
+  inquiry-bytes 10
 )");
   SimulatedBus bus;
   std::string error;
@@ -47,6 +48,8 @@ device
   ASSERT_NE(bus.driveAt(0, 0), nullptr);
   EXPECT_EQ(bus.driveAt(0, 0)->identity().peripheralType, 0);
   EXPECT_EQ(bus.driveAt(0, 0)->identity().vendor, "ACME");
+  EXPECT_EQ(bus.driveAt(0, 0)->identity().inquiryBytes, 10u);
+  EXPECT_EQ(zib->identity().inquiryBytes, 96u);
 }
 
 TEST(SimConfigTest, NamesTheLineThatCannotBeRead) {
