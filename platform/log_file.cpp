@@ -66,7 +66,8 @@ bool startIn(const char* folder, const char* line, std::size_t length) {
 
 void folderOf(const char* path, char* folder, std::uint32_t capacity) {
   std::size_t end = 0;
-  for (std::size_t i = 0; i < capacity && path[i] != '\0'; ++i) {
+  // The folder and its terminating zero must fit, whatever the path holds.
+  for (std::size_t i = 0; i + 1 < capacity && path[i] != '\0'; ++i) {
     if (path[i] == '\\') end = i + 1;
   }
   std::memcpy(folder, path, end);
