@@ -183,10 +183,9 @@ void passThroughBlockFinished(PassThroughOutcome outcome) {
   // The drive may leave the bus or time out while it programs its flash: a final block whose
   // call failed counts as done, unless the host refused the request before the drive got it.
   // Its completion waits until the drive has had its time to program.
-  const bool doneUnanswered = final && outcome.failure == PassThroughFailure::CallFailed &&
-                              !refusedBySystem(outcome.error);
-  journalPassThroughOutcome(outcome,
-                            outcome.failure == PassThroughFailure::None || doneUnanswered);
+  const bool doneUnanswered =
+      final && outcome.failure == PassThroughFailure::CallFailed && !refusedBySystem(outcome.error);
+  journalPassThroughOutcome(outcome, outcome.failure == PassThroughFailure::None || doneUnanswered);
   if (outcome.failure == PassThroughFailure::None) {
     blockDone();
     return;
