@@ -129,12 +129,8 @@ void endProgrammingWait() {
 // not lose its power. Until the allowance from the final block's start has passed, shutdown and
 // sleep stay refused and closing asks.
 void waitOutProgramming() {
-  AppState& s = appState;
-  if (ports().clock->milliseconds() - s.finalBlockStartMs >= kProgrammingAllowanceMs) {
-    endProgrammingWait();
-  } else {
-    s.finalOutcomeUnknown = 1;
-  }
+  appState.finalOutcomeUnknown = 1;
+  programmingTick();
 }
 
 // A block the drive completed. On the GUI thread, or (ASPI) on the completion thread.

@@ -25,12 +25,6 @@ bool joinPath(char* path, const char* folder, const char* name) {
   return true;
 }
 
-// Writes the line to the log at `path`; in a folder not used before, a big log is put aside
-// first.
-bool appendLine(const char* path, const char* line, std::size_t length) {
-  return ports().logFiles->append(path, line, static_cast<std::uint32_t>(length));
-}
-
 std::size_t formatLine(char* line, const char* format, std::va_list values) {
   const LocalTime now = ports().clock->localTime();
   formatTextOf(line, kLineCapacity, "%d-%02d-%02d %02d:%02d:%02d ", now.year, now.month, now.day,
@@ -57,7 +51,7 @@ bool startIn(const char* folder, const char* line, std::size_t length) {
   }
   std::uint32_t bytes = 0;
   if (files.size(path, bytes) && bytes > kLogRotateBytes) files.replace(path, old);
-  if (!appendLine(path, line, length)) return false;
+  if (!files.append(path, line, static_cast<std::uint32_t>(length))) return false;
   std::memcpy(logPath, path, sizeof path);
   return true;
 }
@@ -100,7 +94,7 @@ void logLine(const char* format, ...) {
   va_start(values, format);
   const std::size_t length = formatLine(line, format, values);
   va_end(values);
-  appendLine(logPath, line, length);
+  ports().logFiles->append(logPath, line, static_cast<std::uint32_t>(length));
 }
 
 }  // namespace flindor
