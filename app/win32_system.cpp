@@ -83,8 +83,13 @@ bool Win32System::writeMachineValue(const char* subkey, const char* value, const
     return false;
   }
   const ScopedKey key(created);
+  // Room for a quoted full path, the longest text written: a longer one is refused rather than
+  // stored cut and without its terminating zero.
+  constexpr std::size_t kLongestText = MAX_PATH + 2;
+  const std::size_t length = strnlen(text, kLongestText + 1);
+  if (length > kLongestText) return false;
   return RegSetValueExA(key.get(), value, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
-                        static_cast<DWORD>(strnlen(text, MAX_PATH) + 1)) == ERROR_SUCCESS;
+                        static_cast<DWORD>(length + 1)) == ERROR_SUCCESS;
 }
 
 bool Win32System::deleteMachineKey(const char* subkey) {
