@@ -11,7 +11,6 @@ sim_conf() {
 }
 flindor_install aspi < <(sim_conf)
 
-image=$(flindor_image NEW.BIN DA13X)
 for answer in Yes No; do
   e2e_step "close while block 62 is out, then $answer"
   flindor_start
@@ -19,8 +18,7 @@ for answer in Yes No; do
   if [[ $answer == No ]]; then  # the run closed before: the next start says so first
     e2e_dismiss_box WARNING "The firmware update of the drive ZIB DVD-ROM KMX4820T at adapter 0, target 1 did not complete: the download stopped at block 62, before the drive programmed its flash, so it keeps its firmware DA12.\n\nOpen the image and download it again." --owner FLINDOR
   fi
-  flindor_open "$image"
-  flindor_confirm_download
+  flindor_download_new_image
   flindor_wait_block 61
   e2e_close FLINDOR
   e2e_expect_box WARNING \

@@ -123,10 +123,15 @@ flindor_open() {
 # The start of most updates: FLINDOR started, an image NEW.BIN of version DA13X opened, and a
 # Download confirmed.
 flindor_start_download() {
-  local image
-  image=$(flindor_image NEW.BIN DA13X)
   flindor_start
   e2e_wait_window FLINDOR
+  flindor_download_new_image
+}
+
+# In the running program: File > Open of a DA13X image, Download, and Yes in the confirmation.
+flindor_download_new_image() {
+  local image
+  image=$(flindor_image NEW.BIN DA13X)
   flindor_open "$image"
   flindor_confirm_download
 }
