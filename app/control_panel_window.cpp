@@ -9,21 +9,22 @@
 #include "shell/control_panel.h"
 #include "shell/progress_geometry.h"
 #include "state/app_state.h"
+#include "state/command_ids.h"
 
 namespace flindor {
 namespace {
 
-constexpr int kToolbarBitmap = 119;
+constexpr int kToolbarBitmap = IDB_TOOLBAR;
 constexpr int kToolbarGlyphs = 4;
 constexpr DWORD kToolbarStyle = WS_CHILD | WS_VISIBLE | TBSTYLE_TOOLTIPS;
 constexpr DWORD kComboStyle = WS_CHILD | WS_VISIBLE | CBS_DROPDOWN;
 
 void createControls(HWND panel) {
   TBBUTTON buttons[] = {
-      {0, 40005, TBSTATE_ENABLED, TBSTYLE_BUTTON, {}, 0, 0},
-      {1, 40003, TBSTATE_ENABLED, TBSTYLE_BUTTON, {}, 0, 0},
+      {0, kCommandOpen, TBSTATE_ENABLED, TBSTYLE_BUTTON, {}, 0, 0},
+      {1, kCommandDownload, TBSTATE_ENABLED, TBSTYLE_BUTTON, {}, 0, 0},
       {0, 0, TBSTATE_ENABLED, TBSTYLE_SEP, {}, 0, 0},
-      {3, 40004, TBSTATE_ENABLED, TBSTYLE_BUTTON, {}, 0, 0},
+      {3, kCommandAbout, TBSTATE_ENABLED, TBSTYLE_BUTTON, {}, 0, 0},
   };
   const auto instance = static_cast<HINSTANCE>(appState.instance);
   CreateToolbarEx(panel, kToolbarStyle, kToolbarId, kToolbarGlyphs, instance, kToolbarBitmap,

@@ -19,14 +19,14 @@
 #include "app/win32_volume_devices.h"
 #include "app/win32_worker.h"
 #include "app/window_procedures.h"
-#include "download/download_sequencer.h"
-#include "download/update_journal.h"
+#include "download/run_log.h"
 #include "platform/private_commands.h"
 #include "res/resource.h"
 #include "shell/aspi_startup.h"
 #include "shell/platform_detection.h"
 #include "shell/startup_messages.h"
 #include "state/app_state.h"
+#include "state/command_ids.h"
 
 namespace flindor {
 namespace {
@@ -50,7 +50,6 @@ struct Win32Ports {
     p.session = &session;
     p.clock = &clock;
     p.logFiles = &logFiles;
-    installDownloadSequencer();
   }
   win32::Win32UserInterface ui;
   win32::Win32FileSystem files;
@@ -133,10 +132,10 @@ int run(HINSTANCE instance, int showCommand) {
                 MB_OK | MB_ICONEXCLAMATION);
     return 0;
   }
-  s.platformKind = detectPlatform() != 0 ? 1 : 0;
+  s.platformKind = detectPlatform();
   s.discoveryReported = 0;
-  journalStart();
-  if (s.platformKind == 0 && !startAspiLayer()) return 0;
+  logStart();
+  if (s.platformKind == kAspiPlatform && !startAspiLayer()) return 0;
 
   const bool registered = registerMainWindowClass(instance);
   s.instance = instance;

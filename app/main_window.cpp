@@ -4,6 +4,7 @@
 
 #include "app/window_procedures.h"
 #include "download/run_guard.h"
+#include "shell/discovery_report.h"
 #include "shell/main_window_commands.h"
 
 namespace flindor {

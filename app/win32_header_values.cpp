@@ -1,6 +1,7 @@
 // The core names the platform's numbers without including <windows.h>. Each is checked here
-// against the platform header's own macro (and the resource ids against the resource script's
-// header), so a wrong copy stops both Windows builds instead of misbehaving on a real machine.
+// against the platform header's own macro, so a wrong copy stops both Windows builds instead of
+// misbehaving on a real machine. (Resource ids need no check: the core takes them from the
+// resource script's own header.)
 
 #include <windows.h>
 // after windows.h, whose types they use
@@ -11,11 +12,10 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "download/download_sequencer.h"
-#include "image/image_commands.h"
+#include "download/completion.h"
 #include "platform/ports.h"
-#include "res/resource.h"
 #include "scsi/pass_through_request.h"
+#include "scsi/pass_through_transport.h"
 #include "shell/dialog_replies.h"
 #include "shell/progress_geometry.h"
 #include "shell/window_messages.h"
@@ -69,17 +69,5 @@ static_assert(offsetof(ScsiPassThroughDirect, DataBuffer) ==
 static_assert(offsetof(ScsiPassThroughDirect, SenseInfoOffset) ==
               offsetof(SCSI_PASS_THROUGH_DIRECT, SenseInfoOffset));
 static_assert(offsetof(ScsiPassThroughDirect, Cdb) == offsetof(SCSI_PASS_THROUGH_DIRECT, Cdb));
-
-// Resource ids: the menu's commands, the dialog templates and the control panel's fields.
-static_assert(kCommandExit == IDM_EXIT);
-static_assert(kCommandDownload == IDM_DOWNLOAD);
-static_assert(kCommandAbout == IDM_ABOUT);
-static_assert(kCommandOpen == IDM_OPEN);
-static_assert(kCommandAccelerator == IDM_NO_ACTION);
-static_assert(kAboutDialogTemplate == IDD_ABOUT);
-static_assert(kConfirmDialogTemplate == IDD_CONFIRM);
-static_assert(kFieldDownloadFile == IDC_IMAGE_NAME);
-static_assert(kFieldOldVersion == IDC_OLD_VERSION);
-static_assert(kFieldNewVersion == IDC_NEW_VERSION);
 
 }  // namespace flindor::win32

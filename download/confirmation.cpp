@@ -1,9 +1,11 @@
 #include "download/confirmation.h"
 
-#include "download/update_journal.h"
+#include "download/run_log.h"
 #include "download/update_messages.h"
+#include "download/update_record.h"
 #include "platform/log_file.h"
 #include "state/app_state.h"
+#include "state/command_ids.h"
 
 namespace flindor {
 
@@ -17,7 +19,11 @@ void askForConfirmation() {
     if (!anyway) return;
   }
   ui.showDialog(kConfirmDialogTemplate, s.mainWindow);
-  if (s.downloadConfirmed == 1) journalConfirmed();
+  const DriveEntry* target = targetDrive();
+  if (s.downloadConfirmed != 1 || target == nullptr) return;
+  const UpdateRecord record = recordOf(*target);
+  logConfirmed(record);
+  recordConfirmed(record);
 }
 
 }  // namespace flindor

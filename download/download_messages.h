@@ -4,11 +4,16 @@
 namespace flindor::download_text {
 
 inline constexpr char kWarning[] = "WARNING";
+inline constexpr char kInfo[] = "Info";
 inline constexpr char kSuccess[] = "SUCCESS";
 inline constexpr char kNotOpen[] = "FLASH FILE NOT OPEN!!";
 inline constexpr char kNotZibDrive[] =
     "!!! MODEL IS DIFFERENT !!!\n\n!!! IT'S NOT ZIB DVD-ROM DRIVE !!!";
 inline constexpr char kWriteFailed[] = "FAIL TO Write Download FILE";
+// The pass-through back end's own messages of a failed block: formatted with the device path,
+// whose trailing blanks stay in the text; and with the block number in decimal.
+inline constexpr char kOpenFailedFormat[] = "DoRoroDor CreateHandle ERROR : %s ";
+inline constexpr char kWriteErrorFormat[] = " Download File Write Error : %d";
 inline constexpr char kAspiError[] = "ERROR  !!";
 inline constexpr char kCaution[] =
     "\n  Cautions :\n  After Press Any Key, \n  Do Not operate anything for about 30 seconds.\n"

@@ -2,28 +2,13 @@
 
 #include "download/download_messages.h"
 #include "download/download_sequencer.h"
-#include "download/update_journal.h"
+#include "download/phase_change.h"
+#include "download/run_log.h"
 #include "state/app_state.h"
 
 namespace flindor {
 
-void holdSession() {
-  AppState& s = appState;
-  if (s.downloadActive != 0) return;
-  s.downloadActive = 1;
-  ports().session->hold(s.mainWindow, download_text::kHoldReason);
-}
-
-void releaseSession() {
-  AppState& s = appState;
-  if (s.downloadActive == 0) return;
-  s.downloadActive = 0;
-  ports().session->release(s.mainWindow);
-}
-
-bool closeAsksFirst() {
-  return appState.blockOutstanding != 0 || appState.finalOutcomeUnknown != 0;
-}
+bool closeAsksFirst() { return closeAsksFirst(appState.runPhase); }
 
 bool mainWindowMayClose() {
   AppState& s = appState;
@@ -37,15 +22,20 @@ bool mainWindowMayClose() {
                         kIconWarning | kButtonsYesNo | kDefaultButton2);
     s.closeQuestionOpen = 0;
     if (!yes) {
-      resumeParkedRun();
+      continueRun();
       return false;
     }
   }
-  s.closing = 1;
-  journalClosedDuringRun();
+  beginClosing();
   return true;
 }
 
-bool systemMayStop() { return appState.downloadActive == 0; }
+void beginClosing() {
+  if (appState.runPhase == RunPhase::Closing) return;
+  logClosedDuringRun();
+  enterPhase(RunPhase::Closing);
+}
+
+bool systemMayStop() { return systemMayStop(appState.runPhase); }
 
 }  // namespace flindor

@@ -3,11 +3,15 @@
 #include <cstddef>
 #include <cstring>
 
+#include "image/image_layout.h"
 #include "platform/format_text.h"
+#include "platform/log_file.h"
 #include "state/drive_text.h"
 
 namespace flindor {
 namespace {
+
+constexpr std::uint32_t kProgramPathCapacity = 260;
 
 struct Field {
   const char* name;
@@ -39,6 +43,12 @@ const char* at(const UpdateRecord& record, const Field& field) {
 
 bool write(const Field& field, const char* text) {
   return ports().system->writeMachineValue(kRecordKey, field.name, text);
+}
+
+void noteWritten(bool written) {
+  if (written || appState.recordWriteFailed != 0) return;
+  appState.recordWriteFailed = 1;
+  logLine("the update record could not be written to HKEY_LOCAL_MACHINE\\%s", kRecordKey);
 }
 
 }  // namespace
@@ -90,5 +100,20 @@ bool readRecord(UpdateRecord& record) {
 }
 
 bool clearRecord() { return ports().system->deleteMachineKey(kRecordKey); }
+
+void recordConfirmed(const UpdateRecord& record) { noteWritten(writeRecord(record)); }
+
+void recordBlockGoing(std::uint8_t block) { noteWritten(writeRecordBlock(block)); }
+
+bool recordCompleted() {
+  noteWritten(writeRecordState(kRecordCompleted) && writeRecordBlock(kBlockCount));
+  // Started once more after the restart, the program tells the user whether the update took.
+  System& system = *ports().system;
+  char program[kProgramPathCapacity];
+  char command[kProgramPathCapacity + 2];
+  if (!system.programPath(program, sizeof program)) return false;
+  formatTextOf(command, sizeof command, "\"%s\"", program);
+  return system.writeMachineValue(kRunOnceKey, kRunOnceValue, command);
+}
 
 }  // namespace flindor

@@ -38,4 +38,12 @@ bool writeRecordBlock(std::uint8_t block);
 bool readRecord(UpdateRecord& record);
 bool clearRecord();
 
+// The run's events as the record keeps them. A write that fails never changes the run: it is
+// said in the log, once.
+void recordConfirmed(const UpdateRecord& record);
+void recordBlockGoing(std::uint8_t block);
+// The drive has answered the final block: the record says so, and the program is to be started
+// once more after the restart (RunOnce), to check the drive. True when that entry was written.
+bool recordCompleted();
+
 }  // namespace flindor

@@ -7,7 +7,6 @@
 #include "image/image_layout.h"
 #include "platform/format_text.h"
 #include "platform/log_file.h"
-#include "platform/private_commands.h"
 #include "state/app_state.h"
 #include "state/drive_text.h"
 
@@ -37,12 +36,6 @@ int blockOf(const UpdateRecord& record) {
 }
 
 }  // namespace
-
-void verdictAfterDiscovery() {
-  AppState& s = appState;
-  if (s.driveSelected == 0) return;  // no usable drive: given with discovery's own message
-  postPrivateCommand(s.mainWindow, kCommandUpdateVerdict, expectCommand(kCommandUpdateVerdict));
-}
 
 void giveUpdateVerdict() {
   AppState& s = appState;

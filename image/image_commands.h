@@ -7,16 +7,11 @@
 
 namespace flindor {
 
-// Control ids of the ControlPanel fields the image commands write.
-inline constexpr int kFieldDownloadFile = 1002;
-inline constexpr int kFieldOldVersion = 1008;
-inline constexpr int kFieldNewVersion = 1009;
-
 // Lets the user pick a firmware image, checks it and makes it the image to download.
 void openImage();
 
-// Forgets the accepted image, so Download asks for one again: fields 1002 and 1009 read
-// "Not Open", with field 1008 set to `oldVersion` between them when one is given.
+// Forgets the accepted image and what it held, so Download asks for one again: fields 1002 and
+// 1009 read "Not Open", with field 1008 set to `oldVersion` between them when one is given.
 void closeImage(const char* oldVersion);
 
 // Reads block appState.nextBlock of the image into blockBuffer and appends its CRC.

@@ -43,7 +43,7 @@ bool loadBlock() {
   std::uint32_t reg = kCrcInitial;
   crcUpdate(s.blockBuffer, length, reg);
   // The file changed since Open read it: a block of another file must never follow.
-  if (s.imageFrozen != 0 && reg != s.frozenImage.blockCrc[block]) {
+  if (reg != s.frozenImage.blockCrc[block]) {
     warn(image_text::kFailToRead);
     return false;
   }

@@ -6,6 +6,7 @@
 #include "platform/log_file.h"
 #include "platform/scoped_handle.h"
 #include "state/app_state.h"
+#include "state/command_ids.h"
 #include "state/model_letters.h"
 
 namespace flindor {
@@ -45,7 +46,6 @@ void closeImage(const char* oldVersion) {
   if (oldVersion != nullptr) ui.setItemText(s.controlPanel, kFieldOldVersion, oldVersion);
   ui.setItemText(s.controlPanel, kFieldNewVersion, image_text::kNotOpen);
   s.imageOpen = 0;
-  s.imageFrozen = 0;
   std::memset(s.imageName, 0, sizeof s.imageName);
 }
 
@@ -118,7 +118,6 @@ void openImage() {
   std::memcpy(s.imageName, name, sizeof s.imageName);
   std::memcpy(s.imageHeader, header, sizeof s.imageHeader);
   s.imageOpen = 1;
-  s.imageFrozen = 1;
   s.frozenImage = print;
   // The new version is shown with the drive's own model letter.
   if (s.selectedDrive >= 0 && s.selectedDrive < kDriveTableSize) {

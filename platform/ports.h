@@ -43,10 +43,6 @@ struct PixelRect {
   friend bool operator==(const PixelRect&, const PixelRect&) = default;
 };
 
-// The modal dialog templates the core asks for.
-inline constexpr int kAboutDialogTemplate = 104;
-inline constexpr int kConfirmDialogTemplate = 120;
-
 class UserInterface {
  public:
   virtual ~UserInterface() = default;

@@ -24,7 +24,9 @@
 // AboutDialog
 #define IDC_ABOUT_ICON 102
 
-// ControlPanel
+// ControlPanel; the toolbar and the drive list are created by the code, not the template
+#define IDC_TOOLBAR 1
+#define IDC_DRIVE_COMBO 101
 #define IDC_IMAGE_NAME 1002
 #define IDC_OLD_VERSION_CAPTION 1004
 #define IDC_NEW_VERSION_CAPTION 1005

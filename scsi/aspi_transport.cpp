@@ -4,31 +4,58 @@
 #include <cstring>
 
 #include "image/image_layout.h"
+#include "platform/private_commands.h"
 #include "scsi/block_answer.h"
 #include "scsi/discovery.h"
 #include "scsi/scsi_commands.h"
-#include "state/app_state.h"
+#include "state/command_ids.h"
 
 namespace flindor {
 namespace {
 
-// Read on the ASPI manager's thread, installed on the GUI thread before any request.
-std::atomic<DownloadResultHandler> downloadResultHandler{nullptr};
 // Requests the manager has taken and not yet finished with: its library must stay loaded.
 std::atomic<int> requestsOutstanding{0};
+// The token the answer to the block out carries; drawn on the GUI thread before the request is
+// submitted, read on the manager's thread when it ends.
+std::atomic<std::uint32_t> answerToken{0};
 
-void reportDownloadResult(bool completed) {
-  if (const DownloadResultHandler handler = downloadResultHandler.load()) handler(completed);
+// What became of a request the manager ended, as both back ends say it.
+BlockAnswerKind kindOf(const SrbExecScsiCmd& request) {
+  switch (request.SRB_Status) {
+    case SS_COMP:
+      return BlockAnswerKind::Completed;
+    case SS_ERR:
+      // With a target status the drive itself ended the command; without one the host gave up
+      // on it (a time-out, a drive gone from the bus) after it went out.
+      return request.SRB_TargStat != 0 ? BlockAnswerKind::DriveError : BlockAnswerKind::CallFailed;
+    default:
+      // Aborted, or refused as invalid: the drive never saw it.
+      return BlockAnswerKind::RefusedByHost;
+  }
 }
 
-SrbExecScsiCmd* newRequest(std::size_t bytes, std::uint8_t direction, const Cdb& cdb) {
+void answer(const SrbExecScsiCmd& request, BlockAnswerKind kind, NotSentReason notSent) {
+  blockAnswer = {kind,
+                 notSent,
+                 request.CDBByte[kDownloadBlockByte],
+                 request.SRB_Status,
+                 request.SRB_HaStat,
+                 request.SRB_TargStat,
+                 0,
+                 {}};
+  std::memcpy(blockAnswer.sense, request.SenseArea, sizeof request.SenseArea);
+  sendPrivateCommand(appState.mainWindow, kCommandBlockAnswered, answerToken);
+}
+
+SrbExecScsiCmd* newRequest(std::size_t bytes, std::uint8_t adapter, std::uint8_t target,
+                           std::uint8_t direction, const Cdb& cdb) {
   auto* request = static_cast<SrbExecScsiCmd*>(ports().heap->allocate(bytes));
   if (request == nullptr) return nullptr;
   std::memset(request, 0, kAspiRecordClearedBytes);
   request->SRB_Cmd = SC_EXEC_SCSI_CMD;
-  request->SRB_HaId = appState.selectedAdapter;
+  request->SRB_HaId = adapter;
   request->SRB_Flags = direction | SRB_POSTING;
-  request->SRB_Target = appState.selectedTarget;
+  request->SRB_Target = target;
   request->SRB_Lun = 0;
   request->SRB_SenseLen = SENSE_LEN;
   request->SRB_CDBLen = kCdbBytes;
@@ -54,13 +81,12 @@ bool submit(SrbExecScsiCmd* request) {
 
 }  // namespace
 
-void setDownloadResultHandler(DownloadResultHandler handler) { downloadResultHandler = handler; }
-
 bool aspiRequestsOutstanding() { return requestsOutstanding != 0; }
 
 void aspiInquiry() {
-  SrbExecScsiCmd* request =
-      newRequest(kAspiInquiryRecordBytes, SRB_DIR_IN, inquiryCdb(kAspiInquiryLength));
+  const AppState& s = appState;
+  SrbExecScsiCmd* request = newRequest(kAspiInquiryRecordBytes, s.selectedAdapter, s.selectedTarget,
+                                       SRB_DIR_IN, inquiryCdb(kAspiInquiryLength));
   auto* data = request != nullptr
                    ? static_cast<std::uint8_t*>(ports().heap->allocate(kAspiInquiryLength))
                    : nullptr;
@@ -79,19 +105,21 @@ void aspiInquiry() {
   recordInquiry({SS_ERR, appState.selectedAdapter, appState.selectedTarget, noAnswer});
 }
 
-bool aspiDownloadCommand() {
-  const std::uint8_t block = appState.nextBlock;
-  SrbExecScsiCmd* request = newRequest(kAspiDownloadRecordBytes, SRB_DIR_OUT, downloadCdb(block));
+void aspiSendBlock(const DriveEntry& drive, std::uint8_t block) {
+  answerToken = expectCommand(kCommandBlockAnswered);
+  SrbExecScsiCmd* request = newRequest(kAspiDownloadRecordBytes, drive.adapterId, drive.targetId,
+                                       SRB_DIR_OUT, downloadCdb(block));
   if (request != nullptr) {
     request->SRB_BufLen = framedBlockBytes(block);
     request->SRB_BufPointer = appState.blockBuffer;
-    if (submit(request)) return true;
+    if (submit(request)) return;
   }
-  // Not sent: the download stops at this block, and a later Download may send it again.
-  if (request != nullptr) keepAspiAnswer(*request);
+  // Not sent: no completion will come, so the answer is given here, as the manager said it.
+  SrbExecScsiCmd refused{};
+  if (request != nullptr) refused = *request;
+  refused.CDBByte[kDownloadBlockByte] = block;
   release(request);
-  reportDownloadResult(false);
-  return false;
+  answer(refused, BlockAnswerKind::NotSent, NotSentReason::NoRequest);
 }
 
 void aspiCompletion(SrbExecScsiCmd* request) {
@@ -101,8 +129,7 @@ void aspiCompletion(SrbExecScsiCmd* request) {
     recordInquiry({request->SRB_Status, request->SRB_HaId, request->SRB_Target, data});
     release(data);
   } else if (opcode == kDownloadOpcode) {
-    keepAspiAnswer(*request);
-    reportDownloadResult(request->SRB_Status == SS_COMP);
+    answer(*request, kindOf(*request), NotSentReason::None);
   }
   release(request);
   --requestsOutstanding;

@@ -2,24 +2,23 @@
 // The ASPI back end (Windows 95/98/Me): every command is submitted with posting, and its end is
 // reported later, on the ASPI manager's thread, to aspiCompletion.
 
+#include <cstdint>
+
 #include "scsi/aspi_request.h"
+#include "state/app_state.h"
 
 namespace flindor {
-
-// Called with each DownloadCommand's outcome: true when the drive completed it. The download
-// installs it once, before any block is sent; it runs on the thread that learnt the outcome.
-using DownloadResultHandler = void (*)(bool completed);
-void setDownloadResultHandler(DownloadResultHandler handler);
 
 // INQUIRY to appState.selectedAdapter / selectedTarget, LUN 0; the answer reaches discovery
 // through aspiCompletion. A request the manager does not take is reported to discovery as an
 // INQUIRY that failed, so the scan goes on.
 void aspiInquiry();
 
-// Sends block appState.nextBlock from appState.blockBuffer to the selected address. True once
-// the manager has taken the request; a request it does not take ends the block as failed
-// ("ERROR  !!"), leaving the download stopped at nextBlock.
-bool aspiDownloadCommand();
+// Hands `block` of blockBuffer to `drive` (its adapter and target, LUN 0) and returns once the
+// manager has taken it. The answer (scsi/block_answer.h) comes back as kCommandBlockAnswered to
+// the main window: from the manager's thread when the request ends, or at once, from this call,
+// when the request could not be submitted.
+void aspiSendBlock(const DriveEntry& drive, std::uint8_t block);
 
 // True while the manager holds a request whose post routine has not finished.
 bool aspiRequestsOutstanding();

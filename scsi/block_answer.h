@@ -1,7 +1,8 @@
 #pragma once
-// What the host and the drive answered to the last DownloadCommand, kept for the log. Written
-// by the thread that learns the outcome before it hands the outcome on, read on the GUI thread
-// after that hand-off.
+// The one answer both transports give to a DownloadCommand: what became of the block, with what
+// the host and the drive said, for the log. The transport that learns the outcome writes it and
+// then sends the main window kCommandBlockAnswered with the token it drew when it took the block;
+// the GUI thread reads it inside that synchronous send, and only then.
 
 #include <cstdint>
 
@@ -10,10 +11,29 @@
 
 namespace flindor {
 
+enum class BlockAnswerKind : std::uint8_t {
+  Completed,      // the drive took the block and ended the command without error
+  NotSent,        // it never reached the drive (why: `notSent`)
+  RefusedByHost,  // the host refused the request before the drive saw it
+  CallFailed,     // the request went out but the call failed: the drive may have taken it
+  DriveError,     // the drive ended the command with an error status
+};
+inline constexpr int kBlockAnswerKinds = 5;
+
+enum class NotSentReason : std::uint8_t {
+  None,
+  NoRequest,        // ASPI: no heap for the request, or the manager did not take it
+  NoThread,         // pass-through: no worker thread could be started
+  VolumeNotOpened,  // pass-through: the drive letter's volume could not be opened
+};
+
 inline constexpr std::uint32_t kAnswerSenseBytes = 18;
 
 struct BlockAnswer {
-  std::uint8_t status;        // ASPI: SRB_Status; pass-through: ScsiStatus
+  BlockAnswerKind kind;
+  NotSentReason notSent;
+  std::uint8_t block;
+  std::uint8_t status;  // ASPI: SRB_Status (or what the manager returned); pass-through: ScsiStatus
   std::uint8_t hostStatus;    // ASPI: SRB_HaStat
   std::uint8_t targetStatus;  // ASPI: SRB_TargStat
   std::uint32_t error;        // pass-through: the system's error code of a failed call
@@ -21,9 +41,7 @@ struct BlockAnswer {
   std::uint8_t sense[kAnswerSenseBytes];
 };
 
-extern BlockAnswer lastBlockAnswer;
-
-void keepAspiAnswer(const SrbExecScsiCmd& request);
-void keepPassThroughAnswer(const PassThroughRequest& request, std::uint32_t error);
+// The answer to the last block a transport was given.
+extern BlockAnswer blockAnswer;
 
 }  // namespace flindor

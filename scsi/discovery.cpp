@@ -3,16 +3,16 @@
 #include <algorithm>
 #include <cstring>
 
-#include "download/update_verdict.h"
 #include "image/image_commands.h"
 #include "platform/private_commands.h"
 #include "scsi/aspi_transport.h"
-#include "scsi/discovery_messages.h"
 #include "scsi/pass_through_transport.h"
 #include "scsi/scsi_commands.h"
 #include "state/app_state.h"
+#include "state/command_ids.h"
 #include "state/drive_text.h"
 #include "state/model_letters.h"
+#include "state/platform_kind.h"
 
 namespace flindor {
 
@@ -42,23 +42,17 @@ void sendToMainWindow(std::uint16_t command) {
   sendPrivateCommand(appState.mainWindow, command, expectCommand(command));
 }
 
-void reportNoUsableDrive(const char* text, const char* caption) {
-  ports().ui->messageBox(appState.mainWindow, text, caption, kIconError);
-  giveUpdateVerdict();
-  ports().ui->destroyWindow(appState.mainWindow);
-}
-
 }  // namespace
 
-void startDiscovery() {
+bool startDiscovery() {
   AppState& s = appState;
   s.scanIndex = 0;
   s.driveCount = 0;
   s.selectedAdapter = 0;
   s.selectedTarget = 0;
-  if (s.platformKind == 0) {
+  if (s.platformKind == kAspiPlatform) {
     aspiInquiry();
-    return;
+    return true;
   }
   for (std::uint8_t letter = 0; letter < kDriveLetters; ++letter) {
     s.scanIndex = letter;
@@ -66,14 +60,7 @@ void startDiscovery() {
     if (s.driveCount >= kDriveTableSize) continue;
     if (probeDriveLetter(letter, s.driveCount) == 1) ++s.driveCount;
   }
-  if (s.driveListed == 0) {
-    // Reported here, once: the control panel's first paint must not report it again.
-    s.discoveryReported = 1;
-    ports().ui->messageBox(nullptr, discovery_text::kNoDriveKmx, discovery_text::kNoVadade,
-                           kIconError);
-    giveUpdateVerdict();
-    ports().ui->postQuit(0);
-  }
+  return s.driveListed != 0;
 }
 
 int probeDriveLetter(std::uint8_t letterIndex, std::uint8_t entryIndex) {
@@ -119,18 +106,12 @@ void nextInquiry() {
   AppState& s = appState;
   s.selectedAdapter = s.scanIndex / kTargetsPerAdapter;
   s.selectedTarget = s.scanIndex % kTargetsPerAdapter;
-  if (s.platformKind == 0) {
-    aspiInquiry();
-  } else {
-    ports().ui->messageBox(nullptr, discovery_text::kInquiryOnNt, discovery_text::kInfo,
-                           kIconExclamation);
-  }
+  aspiInquiry();
 }
 
-void finishDiscovery() {
+DiscoveryResult finishDiscovery() {
   AppState& s = appState;
   UserInterface& ui = *ports().ui;
-  s.discoveryFinished = 1;
   for (int i = 0; i < kDriveTableSize; ++i) {
     const DriveEntry& entry = s.driveTable[i];
     if (entry.present != 1) continue;
@@ -144,18 +125,12 @@ void finishDiscovery() {
     if (supported) {
       ui.setItemText(s.controlPanel, kFieldOldVersion, entry.revision);
       s.selectedDrive = i;
-      if (s.platformKind == 1) s.ntDriveIndex = static_cast<std::uint8_t>(i);
+      if (s.platformKind == kPassThroughPlatform) s.ntDriveIndex = static_cast<std::uint8_t>(i);
     }
     s.driveListed = 1;
   }
-  if (s.driveListed != 1) {
-    reportNoUsableDrive(discovery_text::kNoDvdRom, discovery_text::kNoRomDrive);
-    return;
-  }
-  if (s.supportedDriveFound == 0) {
-    reportNoUsableDrive(discovery_text::kNoZibDrive, discovery_text::kNoVadade);
-    return;
-  }
+  if (s.driveListed != 1) return DiscoveryResult::NoDrive;
+  if (s.supportedDriveFound == 0) return DiscoveryResult::NoSupportedDrive;
   ui.showWindow(s.mainWindow);
   ui.showWindow(s.controlPanel);
   ui.showWindow(s.driveCombo);
@@ -165,6 +140,7 @@ void finishDiscovery() {
   s.selectedTarget = target.targetId;
   s.driveSelected = 1;
   closeImage(target.revision);
+  return DiscoveryResult::DrivesListed;
 }
 
 }  // namespace flindor

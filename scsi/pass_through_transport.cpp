@@ -1,64 +1,42 @@
 #include "scsi/pass_through_transport.h"
 
 #include <algorithm>
-#include <cstdarg>
 #include <cstring>
 
 #include "image/image_layout.h"
-#include "platform/format_text.h"
 #include "platform/private_commands.h"
 #include "platform/scoped_handle.h"
 #include "scsi/block_answer.h"
 #include "scsi/scsi_commands.h"
-#include "scsi/scsi_messages.h"
-#include "state/app_state.h"
+#include "state/command_ids.h"
 
 namespace flindor {
 namespace {
 
-constexpr std::size_t kPathCapacity = 260;
 // The blanks after the colon are part of the path the volume is opened with.
 constexpr char kVolumePathTemplate[] = "\\\\.\\A:              ";
 constexpr std::size_t kDriveLetterAt = 4;
 static_assert(sizeof kVolumePathTemplate - 1 == 20);
 static_assert(kPassThroughInquiryBytes <= kBlockBufferSize);
 
-enum class Kind { Inquiry, Download };
-
 // One command: what the GUI thread prepares, and what the thread that runs it learns.
 struct PassThroughCommand {
-  Kind kind;
   std::uint8_t block;  // downloads only
-  char path[kPathCapacity];
+  char path[kVolumePathCapacity];
   PassThroughRequest request;
   bool opened;
   bool carriedOut;
   std::uint32_t error;
-  std::uint32_t token;  // downloads only: what the hand-off carries, so it names this command
+  std::uint32_t token;  // downloads only: what the answer carries, so it names this command
 };
 
-// The one DownloadCommand that may be out: the worker writes its results before it hands the
-// command back with a synchronous send, and the GUI thread reads them only after that.
+// The one DownloadCommand that may be out: the worker writes its results and the answer before
+// it hands the command back with a synchronous send, and the GUI thread reads them only then.
 PassThroughCommand download;
-PassThroughResultHandler resultHandler = nullptr;
-// How the last DownloadCommand failed, for its message.
-PassThroughFailure lastFailure = PassThroughFailure::None;
 
-// Formats into the one message buffer, cut to its size, and shows it.
-[[gnu::format(printf, 1, 2)]] void showInfo(const char* format, ...) {
-  std::va_list values;
-  va_start(values, format);
-  formatText(appState.messageText, sizeof appState.messageText, format, values);
-  va_end(values);
-  ports().ui->messageBox(nullptr, appState.messageText, scsi_text::kInfo, kIconExclamation);
-}
-
-void prepare(PassThroughCommand& command, std::uint8_t entryIndex, const Cdb& cdb,
+void prepare(PassThroughCommand& command, const DriveEntry& drive, const Cdb& cdb,
              std::uint8_t dataIn, std::uint32_t dataBytes, std::uint32_t timeoutSeconds) {
-  std::memset(command.path, 0, sizeof command.path);
-  std::memcpy(command.path, kVolumePathTemplate, sizeof kVolumePathTemplate - 1);
-  command.path[kDriveLetterAt] =
-      static_cast<char>('A' + appState.driveTable[entryIndex].driveLetterIndex);
+  volumePathOf(drive, command.path);
   command.opened = command.carriedOut = false;
   command.error = 0;
 
@@ -88,28 +66,51 @@ void execute(PassThroughCommand& command) {
   if (command.carriedOut) command.error = 0;
 }
 
-void runDownload(void*) {
-  execute(download);
-  sendPrivateCommand(appState.mainWindow, kCommandPassThroughFinished, download.token);
+bool refusedBySystem(std::uint32_t error) {
+  return std::find(kSystemRefusals.begin(), kSystemRefusals.end(), error) != kSystemRefusals.end();
 }
 
-void report(PassThroughOutcome outcome) {
-  lastFailure = outcome.failure;
-  if (resultHandler != nullptr) resultHandler(outcome);
+// What became of the command, as both back ends say it. The drive's own verdict comes first: an
+// error status counts whatever the call said.
+void answerOf(const PassThroughCommand& command, NotSentReason notSent) {
+  const ScsiPassThroughDirect& r = command.request.record;
+  BlockAnswerKind kind = BlockAnswerKind::Completed;
+  if (notSent != NotSentReason::None) {
+    kind = BlockAnswerKind::NotSent;
+  } else if (!command.opened) {
+    kind = BlockAnswerKind::NotSent;
+    notSent = NotSentReason::VolumeNotOpened;
+  } else if (r.ScsiStatus != kScsiStatusGood) {
+    kind = BlockAnswerKind::DriveError;
+  } else if (!command.carriedOut) {
+    kind = refusedBySystem(command.error) ? BlockAnswerKind::RefusedByHost
+                                          : BlockAnswerKind::CallFailed;
+  }
+  blockAnswer = {kind, notSent, command.block, r.ScsiStatus, 0, 0, command.error, {}};
+  std::memcpy(blockAnswer.sense, command.request.sense, kAnswerSenseBytes);
+  sendPrivateCommand(appState.mainWindow, kCommandBlockAnswered, command.token);
+}
+
+void runDownload(void*) {
+  execute(download);
+  answerOf(download, NotSentReason::None);
 }
 
 }  // namespace
 
-void setPassThroughResultHandler(PassThroughResultHandler handler) { resultHandler = handler; }
+void volumePathOf(const DriveEntry& drive, char (&path)[kVolumePathCapacity]) {
+  std::memset(path, 0, sizeof path);
+  std::memcpy(path, kVolumePathTemplate, sizeof kVolumePathTemplate - 1);
+  path[kDriveLetterAt] = static_cast<char>('A' + drive.driveLetterIndex);
+}
 
 std::uint32_t passThroughInquiry(std::uint8_t entryIndex) {
   if (entryIndex >= kDriveTableSize) return 0;
   PassThroughCommand inquiry{};
-  inquiry.kind = Kind::Inquiry;
   // What a short answer leaves unwritten must not be read as an earlier device's answer.
   std::memset(appState.blockBuffer, 0, kPassThroughInquiryBytes);
-  prepare(inquiry, entryIndex, inquiryCdb(kPassThroughInquiryLength), kScsiIoctlDataIn,
-          kPassThroughInquiryBytes, kPassThroughInquiryTimeoutSeconds);
+  prepare(inquiry, appState.driveTable[entryIndex], inquiryCdb(kPassThroughInquiryLength),
+          kScsiIoctlDataIn, kPassThroughInquiryBytes, kPassThroughInquiryTimeoutSeconds);
   execute(inquiry);
   // The drive's own verdict comes first: an error status is silent whatever the call said.
   if (!inquiry.opened || inquiry.request.record.ScsiStatus != kScsiStatusGood ||
@@ -120,45 +121,14 @@ std::uint32_t passThroughInquiry(std::uint8_t entryIndex) {
   return std::min(inquiry.request.record.DataTransferLength, kPassThroughInquiryBytes);
 }
 
-void passThroughDownloadCommand(std::uint8_t entryIndex, std::uint8_t block) {
-  if (entryIndex >= kDriveTableSize) {
-    report({PassThroughFailure::NotStarted, 0});  // no volume to name
-    return;
-  }
-  download.kind = Kind::Download;
+void passThroughSendBlock(const DriveEntry& drive, std::uint8_t block) {
   download.block = block;
-  // Only this command's hand-off is taken from now on.
-  download.token = expectCommand(kCommandPassThroughFinished);
-  prepare(download, entryIndex, downloadCdb(block), kScsiIoctlDataOut, framedBlockBytes(block),
+  // Only this command's answer is taken from now on.
+  download.token = expectCommand(kCommandBlockAnswered);
+  prepare(download, drive, downloadCdb(block), kScsiIoctlDataOut, framedBlockBytes(block),
           block == kFinalBlock ? kPassThroughFinalBlockTimeoutSeconds
                                : kPassThroughBlockTimeoutSeconds);
-  if (!ports().worker->start(runDownload, nullptr)) report({PassThroughFailure::NotStarted, 0});
-}
-
-void passThroughDownloadFinished() {
-  // The router took this command's own token; a block must still be out for it.
-  if (appState.blockOutstanding == 0) return;
-  const PassThroughCommand& command = download;
-  keepPassThroughAnswer(command.request, command.error);
-  if (!command.opened) {
-    report({PassThroughFailure::VolumeNotOpened, 0});
-  } else if (command.request.record.ScsiStatus != kScsiStatusGood) {
-    // The drive's own verdict comes first: an error status is silent whatever the call said.
-    report({PassThroughFailure::DriveRefused, 0});
-  } else if (!command.carriedOut) {
-    report({PassThroughFailure::CallFailed, command.error});
-  } else {
-    report({PassThroughFailure::None, 0});
-  }
-}
-
-void showPassThroughFailure() {
-  const PassThroughCommand& command = download;
-  if (lastFailure == PassThroughFailure::VolumeNotOpened) {
-    showInfo(scsi_text::kOpenFailedFormat, command.path);
-  } else if (lastFailure == PassThroughFailure::CallFailed && command.block != kFinalBlock) {
-    showInfo(scsi_text::kWriteErrorFormat, command.block);
-  }
+  if (!ports().worker->start(runDownload, nullptr)) answerOf(download, NotSentReason::NoThread);
 }
 
 }  // namespace flindor

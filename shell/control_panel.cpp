@@ -2,12 +2,12 @@
 
 #include "download/download_sequencer.h"
 #include "image/image_commands.h"
-#include "platform/private_commands.h"
-#include "scsi/discovery.h"
-#include "scsi/discovery_messages.h"
+#include "shell/discovery_report.h"
 #include "shell/progress_geometry.h"
 #include "shell/window_messages.h"
 #include "state/app_state.h"
+#include "state/command_ids.h"
+#include "state/platform_kind.h"
 
 namespace flindor {
 namespace {
@@ -32,7 +32,7 @@ void driveSelectionChanged() {
   s.selectedTarget = entry.targetId;
   // The new version text depends on the drive: the image must be opened again for it.
   closeImage(entry.revision);
-  if (s.platformKind == 1) s.ntDriveIndex = static_cast<std::uint8_t>(picked);
+  if (s.platformKind == kPassThroughPlatform) s.ntDriveIndex = static_cast<std::uint8_t>(picked);
 }
 
 }  // namespace
@@ -48,7 +48,7 @@ void controlPanelCommand(std::uintptr_t wParam, std::intptr_t lParam) {
   const std::uint16_t id = lowWord(wParam);
   if (id == kDriveComboId) {
     // The list is filled when discovery finishes; until then there is nothing to pick.
-    if (appState.discoveryFinished == 0) return;
+    if (appState.runPhase == RunPhase::Discovering) return;
     selectDefaultDrive();
     if (highWord(wParam) == kComboSelectionChanged) driveSelectionChanged();
     return;
@@ -69,18 +69,10 @@ void progressTick() {
 }
 
 void controlPanelPainted() {
-  AppState& s = appState;
-  if (s.discoveryReported != 0 || s.platformKind != 1) return;
-  // Set first on both paths, so a repaint behind the message box cannot report again.
-  s.discoveryReported = 1;
-  if (s.supportedDriveFound != 0) {
-    sendPrivateCommand(s.mainWindow, kCommandDiscoveryFinished,
-                       expectCommand(kCommandDiscoveryFinished));
-    return;
+  const AppState& s = appState;
+  if (s.discoveryReported == 0 && s.platformKind == kPassThroughPlatform) {
+    reportPassThroughDiscovery();
   }
-  ports().ui->messageBox(s.mainWindow, discovery_text::kNoZibDrive, discovery_text::kNoVadade,
-                         kIconError);
-  ports().ui->postQuit(0);
 }
 
 }  // namespace flindor

@@ -6,9 +6,6 @@
 
 namespace flindor {
 
-inline constexpr int kToolbarId = 1;
-inline constexpr int kDriveComboId = 101;
-
 // WM_INITDIALOG, once the toolbar and the drive combo box exist.
 void controlPanelCreated();
 // WM_COMMAND of the panel: a drive picked in the list, or a toolbar button to pass on.

@@ -1,18 +1,33 @@
 #include "shell/main_window_commands.h"
 
 #include "download/download_sequencer.h"
+#include "download/run_guard.h"
 #include "download/update_verdict.h"
 #include "image/image_commands.h"
 #include "platform/private_commands.h"
+#include "scsi/block_answer.h"
 #include "scsi/discovery.h"
-#include "scsi/pass_through_transport.h"
+#include "shell/discovery_messages.h"
+#include "shell/discovery_report.h"
 #include "shell/window_messages.h"
 #include "state/app_state.h"
+#include "state/command_ids.h"
+#include "state/platform_kind.h"
 
 namespace flindor {
 namespace {
 
 bool downloadCommitted() { return appState.finalBlockBusy != 0 || appState.downloadConfirmed != 0; }
+
+void nextInquiryCommand() {
+  if (appState.platformKind == kAspiPlatform) {
+    nextInquiry();
+    return;
+  }
+  // Never expected on this platform, whose probe runs inside window creation.
+  ports().ui->messageBox(nullptr, discovery_text::kInquiryOnNt, discovery_text::kInfo,
+                         kIconExclamation);
+}
 
 }  // namespace
 
@@ -22,34 +37,28 @@ void mainWindowCommand(std::uintptr_t wParam, std::intptr_t lParam) {
   const bool own = takeCommand(id, wParam, lParam);
   // While the ASPI scan runs, the drive table is still being filled and the scan owns the
   // selected address: no image, and no block, until discovery has finished.
-  const bool discovered = appState.discoveryFinished != 0;
+  const bool discovering = appState.runPhase == RunPhase::Discovering;
   switch (id) {
     case kCommandExit:
       exitCommand();
       break;
     case kCommandDownload:
-      if (discovered) downloadStep();
+      downloadStep();
       break;
     case kCommandAbout:
       aboutCommand();
       break;
     case kCommandOpen:
-      if (discovered) openImage();
+      if (!discovering) openImage();
       break;
-    case kCommandDownloadStopped:
-      if (own) downloadStopped();
-      break;
-    case kCommandPassThroughFinished:
-      if (own) passThroughDownloadFinished();
+    case kCommandBlockAnswered:
+      if (own) blockAnswered(blockAnswer);
       break;
     case kCommandNextInquiry:
-      if (own && !discovered) nextInquiry();
+      if (own && discovering) nextInquiryCommand();
       break;
     case kCommandDiscoveryFinished:
-      if (own && !discovered) {
-        finishDiscovery();
-        verdictAfterDiscovery();
-      }
+      if (own && discovering) discoveryFinished();
       break;
     case kCommandUpdateVerdict:
       if (own) giveUpdateVerdict();
@@ -59,13 +68,8 @@ void mainWindowCommand(std::uintptr_t wParam, std::intptr_t lParam) {
   }
 }
 
-void mainWindowCreated(void* window) {
-  appState.mainWindow = window;
-  startDiscovery();
-}
-
 void mainWindowDestroyed() {
-  appState.closing = 1;
+  beginClosing();
   ports().ui->postQuit(0);
 }
 
@@ -84,7 +88,7 @@ const char* toolTipText(std::uintptr_t commandId) {
 
 void exitCommand() {
   if (downloadCommitted()) return;
-  appState.closing = 1;
+  beginClosing();
   ports().ui->postQuit(0);
 }
 

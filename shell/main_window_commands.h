@@ -8,8 +8,6 @@ namespace flindor {
 
 // WM_COMMAND of the main window; the window procedure answers 0 whatever happens.
 void mainWindowCommand(std::uintptr_t wParam, std::intptr_t lParam);
-// WM_CREATE: the window is known from here on, before the first INQUIRY can complete.
-void mainWindowCreated(void* window);
 // WM_DESTROY.
 void mainWindowDestroyed();
 // The text of a toolbar button's tooltip, or nullptr for an id without one.

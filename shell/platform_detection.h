@@ -3,10 +3,9 @@
 
 #include <cstdint>
 
-namespace flindor {
+#include "state/platform_kind.h"
 
-inline constexpr std::uint8_t kAspiPlatform = 0;         // Windows 95, 98, Me: wnaspi32.dll
-inline constexpr std::uint8_t kPassThroughPlatform = 1;  // Windows NT, 2000, XP and later
+namespace flindor {
 
 // A product name under the Windows key means ASPI; one only under the Windows NT key means
 // pass-through; none means ASPI. The name read is kept in appState.productName. Called once, at

@@ -1,5 +1,5 @@
 #pragma once
-// Window message and command numbers the core dispatches on, as the platform numbers them.
+// Window message numbers the core dispatches on, as the platform numbers them.
 
 #include <cstdint>
 
@@ -9,11 +9,6 @@ inline constexpr std::uint32_t kWmPaint = 0x000F;
 inline constexpr std::uint32_t kWmInitDialog = 0x0110;
 inline constexpr std::uint32_t kWmCommand = 0x0111;
 inline constexpr std::uint32_t kWmTimer = 0x0113;
-
-inline constexpr std::uint16_t kCommandExit = 40002;
-inline constexpr std::uint16_t kCommandAbout = 40004;
-inline constexpr std::uint16_t kCommandOpen = 40005;
-inline constexpr std::uint16_t kCommandAccelerator = 40012;  // Alt+/ and Alt+?: no handler
 
 inline constexpr int kToolTipNeedTextA = -520;              // TTN_NEEDTEXTA
 inline constexpr std::uint16_t kComboSelectionChanged = 1;  // CBN_SELCHANGE

@@ -6,6 +6,7 @@
 #include "platform/log_file.h"
 #include "platform/private_commands.h"
 #include "state/model_letters.h"
+#include "state/platform_kind.h"
 
 namespace flindor {
 
@@ -23,13 +24,13 @@ void resetAppState() {
 bool isSupportedDrive(const DriveEntry& entry) {
   if (entry.present != 1) return false;
   // Another maker's revision may begin with the model letters too.
-  return appState.platformKind == 1 ||
+  return appState.platformKind == kPassThroughPlatform ||
          (hasZibVendor(entry.identification) && hasSupportedModelLetters(entry.revision));
 }
 
 const DriveEntry* targetDrive() {
   const AppState& s = appState;
-  if (s.platformKind == 1) {
+  if (s.platformKind == kPassThroughPlatform) {
     return s.ntDriveIndex < kDriveTableSize ? &s.driveTable[s.ntDriveIndex] : nullptr;
   }
   for (const DriveEntry& entry : s.driveTable) {

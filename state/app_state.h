@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "platform/ports.h"
+#include "state/run_phase.h"
 
 namespace flindor {
 
@@ -18,6 +19,7 @@ inline constexpr int kImageHeaderSize = 5;
 inline constexpr int kBlockBufferSize = 2057;
 inline constexpr std::uint8_t kInitialProgressStep = 1;
 inline constexpr int kImageBlocks = 64;
+inline constexpr std::uint8_t kNoStretch = 0xFF;
 
 // What the accepted image file holds, read whole when Open accepted it: the CRC of each block's
 // data as it is framed, and the CRC of all 131080 bytes, header included (both CRC-32/MPEG-2).
@@ -41,12 +43,12 @@ struct DriveEntry {
 // invalid parameter. Zero at start, so it takes no room in the program file.
 extern std::uint8_t blockBufferStorage[kBlockBufferSize];
 
-// Fields that the ASPI completion thread writes are atomics, so the GUI thread may read them
-// while a request is outstanding; every other field is written on the GUI thread only, or by
-// the completion thread strictly inside a synchronous send to the GUI thread.
+// Fields that the ASPI completion thread writes during discovery are atomics, so the GUI thread
+// may read them while a request is outstanding; every other field is written on the GUI thread
+// only, or by the completion thread strictly inside a synchronous send to the GUI thread.
 struct AppState {
   // Platform and windows.
-  std::uint8_t platformKind = 0;  // 0 = ASPI (9x/Me), 1 = NT pass-through
+  std::uint8_t platformKind = 0;  // kAspiPlatform or kPassThroughPlatform (state/platform_kind.h)
   std::uint8_t adapterCount = 0;
   ModuleHandle aspiLibrary = nullptr;
   void* getAspi32SupportInfo = nullptr;  // entry points of aspiLibrary
@@ -72,9 +74,6 @@ struct AppState {
   std::uint8_t selectedAdapter = 0;
   std::uint8_t selectedTarget = 0;
   Flag driveSelected = 0;
-  // Set when the discovery result has been handed over: until then the drive table is still
-  // being filled, so no image is opened, no drive picked and nothing sent.
-  Flag discoveryFinished = 0;
 
   // Image and download.
   char imagePath[kImagePathSize] = {};
@@ -82,46 +81,30 @@ struct AppState {
   char imageHeader[kImageHeaderSize + 1] = {};
   Flag imageOpen = 0;
   Flag downloadConfirmed = 0;
-  std::atomic<std::uint8_t> nextBlock{0};
-  // Set while a block is being framed or its DownloadCommand is outstanding, so a second
-  // Download command cannot touch blockBuffer or send the block twice.
-  std::atomic<Flag> blockInFlight{0};
+  std::uint8_t nextBlock = 0;
   Flag finalBlockBusy = 0;
   Flag progressMode = 0;
-  // From the first block handed to a back end until the run completes or stops: the system may
-  // not shut down or sleep meanwhile. GUI thread only.
-  Flag downloadActive = 0;
-  // A block is with a back end (the final one: while the drive programs its flash), so closing
-  // the window asks first. Cleared by whichever thread learns the block's outcome.
-  std::atomic<Flag> blockOutstanding{0};
-  // Closing has begun: nothing more is sent, shown or chained, whatever arrives late.
-  std::atomic<Flag> closing{0};
-  // The close question is open: an outcome that arrives meanwhile is taken, but the step after
-  // it (the next block, the caution, the completion, a failure's message) waits for the answer
-  // in parkedStep. GUI thread only.
-  Flag closeQuestionOpen = 0;
-  std::uint8_t parkedStep = 0;
-  // When the final block was handed to the drive (the clock's milliseconds), and whether its
-  // outcome is unknown: the drive may still be programming, so the guards stay up until the
-  // programming allowance from that moment has passed. GUI thread only.
-  std::uint32_t finalBlockStartMs = 0;
-  Flag finalOutcomeUnknown = 0;
-  // The completion message and the reboot request come once per run.
-  Flag completionStarted = 0;
-  // The image as Open accepted it, which is the image the user confirmed: before block 0 the
-  // file must still give the same, and every block framed its own CRC, so a file changed or
-  // replaced meanwhile is never sent, whole or as a mixture.
-  Flag imageFrozen = 0;
-  ImageFingerprint frozenImage = {};
-  // What is written down about the run: the first block of the blocks going out since the
-  // confirmation or the last stop, whether a write of the update record failed (said once in
-  // the log), and whether the record was checked at this start. GUI thread only.
-  Flag blocksGoing = 0;
-  std::uint8_t firstBlockGoing = 0;
-  Flag recordWriteFailed = 0;
-  Flag verdictGiven = 0;
   std::uint8_t progressStep = kInitialProgressStep;
   std::uint8_t (&blockBuffer)[kBlockBufferSize] = blockBufferStorage;
+
+  // Where the run stands (state/run_phase.h). GUI thread only, like the fields below.
+  RunPhase runPhase = RunPhase::Discovering;
+  // The close question is open: an answer that arrives meanwhile is taken into the phase, but
+  // the step it calls for waits for the question's answer.
+  Flag closeQuestionOpen = 0;
+  // When the final block was handed to the drive (the clock's milliseconds): the programming
+  // allowance runs from here.
+  std::uint32_t finalBlockStartMs = 0;
+  // The image as Open accepted it, which is the image the user confirmed: before block 0 the
+  // file must still give the same, and every block is checked against it, so a file changed or
+  // replaced meanwhile is never sent, whole or as a mixture. Valid while imageOpen is set.
+  ImageFingerprint frozenImage = {};
+  // What is written down about the run: the first block of the stretch going out since the
+  // confirmation or the last stop (kNoStretch when none), whether a write of the update record
+  // failed (said once in the log), and whether the record was checked at this start.
+  std::uint8_t firstBlockGoing = kNoStretch;
+  Flag recordWriteFailed = 0;
+  Flag verdictGiven = 0;
 };
 
 extern AppState appState;

@@ -2,11 +2,12 @@
 
 #include "platform/format_text.h"
 #include "platform/log_file.h"
+#include "state/platform_kind.h"
 
 namespace flindor {
 
 void driveAddress(const DriveEntry& entry, char* address, std::uint32_t capacity) {
-  if (appState.platformKind == 1) {
+  if (appState.platformKind == kPassThroughPlatform) {
     const char letter[2] = {static_cast<char>('A' + entry.driveLetterIndex), '\0'};
     formatTextOf(address, capacity, "drive %s:", letter);
   } else {

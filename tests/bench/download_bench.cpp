@@ -12,17 +12,14 @@
 #include <algorithm>
 #include <cstdint>
 #include <memory>
-#include <optional>
 #include <vector>
 
-#include "download/download_sequencer.h"
 #include "image/image_commands.h"
 #include "image/image_layout.h"
 #include "shell/main_window_commands.h"
-#include "sim/simulated_bus.h"
-#include "sim/simulated_volumes.h"
 #include "state/app_state.h"
-#include "tests/fakes/quiet_ports.h"
+#include "state/command_ids.h"
+#include "tests/fakes/program_harness.h"
 
 namespace flindor::testing {
 namespace {
@@ -37,10 +34,19 @@ std::vector<std::uint8_t> benchImage() {
   return bytes;
 }
 
+// A program that has found the drive and opened the bench's image, with the quiet ports from
+// then on, the drive a quiet volume unless told otherwise.
+std::unique_ptr<ProgramHarness> readyToDownload(bool quietDrive = true) {
+  auto run = std::make_unique<ProgramHarness>();
+  run->image = benchImage();
+  run->files.add(kImagePath, run->image);
+  run->startUp();
+  run->useQuietPorts(quietDrive);
+  return run;
+}
+
 void frameOneBlock(benchmark::State& state) {
-  const std::vector<std::uint8_t> image = benchImage();
-  QuietDownload run(image);
-  run.prepare();
+  const auto run = readyToDownload();
   std::uint8_t block = 0;
   for (auto _ : state) {
     appState.nextBlock = block;
@@ -52,53 +58,44 @@ void frameOneBlock(benchmark::State& state) {
     block = static_cast<std::uint8_t>((block + 1) % kBlockCount);
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * kBlockDataBytes);
-  ports() = Ports{};
 }
 BENCHMARK(frameOneBlock)->Name("frame one block");
 
 void downloadToQuietVolume(benchmark::State& state) {
-  const std::vector<std::uint8_t> image = benchImage();
-  QuietDownload run(image);
-  run.volumes.checkCrc = false;
+  std::unique_ptr<ProgramHarness> run;
   for (auto _ : state) {
     state.PauseTiming();
-    run.prepare();
+    run.reset();
+    run = readyToDownload();
+    run->quiet.volumes.checkCrc = false;
     state.ResumeTiming();
     mainWindowCommand(kCommandDownload, 0);
   }
-  if (run.volumes.blocksTaken != kBlockCount || !run.flashedImage() || run.ui.quits != 1) {
+  if (run == nullptr || run->quiet.volumes.blocksTaken != kBlockCount ||
+      !run->quiet.flashedImage() || run->quiet.ui.quits != 1) {
     state.SkipWithError("the download did not complete");
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * kImageFileSize);
-  ports() = Ports{};
 }
 BENCHMARK(downloadToQuietVolume)
     ->Name("whole download, the program alone")
     ->Unit(benchmark::kMicrosecond);
 
 void downloadToSimulatedDrive(benchmark::State& state) {
-  const std::vector<std::uint8_t> image = benchImage();
-  QuietDownload run(image);
-  std::unique_ptr<sim::SimulatedBus> bus;
-  std::unique_ptr<sim::SimulatedVolumes> volumes;
-  sim::SimulatedDrive* drive = nullptr;
+  std::unique_ptr<ProgramHarness> run;
   for (auto _ : state) {
     state.PauseTiming();
-    volumes.reset();
-    bus = std::make_unique<sim::SimulatedBus>();
-    drive = &bus->addDrive({std::nullopt, 0, 'E'});
-    volumes = std::make_unique<sim::SimulatedVolumes>(*bus);
-    run.prepare();
-    ports().volumes = volumes.get();
+    run.reset();
+    run = readyToDownload(false);
     state.ResumeTiming();
     mainWindowCommand(kCommandDownload, 0);
+    run->settle();
   }
-  if (drive == nullptr || drive->programmings() != 1 ||
-      !std::equal(image.begin() + kImageHeaderBytes, image.end(), drive->flashed().begin())) {
+  if (run == nullptr || run->drive().programmings() != 1 ||
+      run->drive().flashed() != run->imageData()) {
     state.SkipWithError("the drive was not flashed with the image");
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * kImageFileSize);
-  ports() = Ports{};
 }
 BENCHMARK(downloadToSimulatedDrive)
     ->Name("whole download, simulated drive")

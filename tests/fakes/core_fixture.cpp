@@ -4,21 +4,6 @@
 
 namespace flindor::testing {
 
-PassThroughOutcome CoreTest::passThroughBlock(std::uint8_t entryIndex, std::uint8_t block) {
-  static PassThroughOutcome outcome;
-  outcome = {PassThroughFailure::NotStarted, 0xFFFFFFFF};
-  setPassThroughResultHandler([](PassThroughOutcome given) {
-    outcome = given;
-    appState.blockOutstanding = 0;  // as the download does with every outcome
-  });
-  appState.blockOutstanding = 1;                  // as the download sets it
-  passThroughDownloadCommand(entryIndex, block);  // the worker runs at once
-  passThroughDownloadFinished();                  // the command it sent to the main window
-  showPassThroughFailure();                       // as the download tells the user
-  installDownloadSequencer();
-  return outcome;
-}
-
 void CoreTest::addDrive(const char* identification, const char* revision, std::uint8_t adapter,
                         std::uint8_t target, std::uint8_t letter) {
   const std::uint8_t index = appState.driveCount;

@@ -1,11 +1,10 @@
 #pragma once
-// The base of the core's tests: fresh state, recording fakes installed, the windows known.
+// The base of the core's tests that need no drive: fresh state, recording fakes installed, the
+// windows known. Tests that run the program against a drive use tests/fakes/harness_test.h.
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "download/download_sequencer.h"
-#include "scsi/pass_through_transport.h"
 #include "state/app_state.h"
 #include "tests/fakes/fake_clock.h"
 #include "tests/fakes/fake_files.h"
@@ -28,7 +27,6 @@ class CoreTest : public ::testing::Test {
     ports().clock = &clock;
     ports().system = &system;
     ports().logFiles = &logFiles;
-    installDownloadSequencer();
   }
   // Initial state again, with the windows known, as after start-up.
   void resetState() {
@@ -38,10 +36,6 @@ class CoreTest : public ::testing::Test {
     appState.driveCombo = kDriveCombo;
   }
   ~CoreTest() override { ports() = Ports{}; }
-
-  // A pass-through DownloadCommand from start to the hand-off on the GUI thread, then the
-  // transport's message for it; its outcome, as the download would have been given it.
-  PassThroughOutcome passThroughBlock(std::uint8_t entryIndex, std::uint8_t block);
 
   // Records a drive in the table as discovery would.
   void addDrive(const char* identification, const char* revision, std::uint8_t adapter = 0,

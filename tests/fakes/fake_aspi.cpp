@@ -14,11 +14,14 @@ std::uint32_t FakeAspi::sendCommand(void* request) {
   return answer;
 }
 
-void FakeAspi::complete(std::uint8_t status, const std::vector<std::uint8_t>& answer) {
+void FakeAspi::complete(std::uint8_t status, const std::vector<std::uint8_t>& answer,
+                        std::uint8_t hostStatus, std::uint8_t targetStatus) {
   SrbExecScsiCmd* request = submissions.back().live;
   submissions.back().live = nullptr;
   if (!answer.empty()) std::memcpy(request->SRB_BufPointer, answer.data(), answer.size());
   request->SRB_Status = status;
+  request->SRB_HaStat = hostStatus;
+  request->SRB_TargStat = targetStatus;
   request->SRB_PostProc(request);
 }
 

@@ -22,8 +22,9 @@ class FakeAspi : public AspiManager {
   std::uint32_t sendCommand(void* request) override;
 
   // Finishes the last taken request as the manager would: `answer` (if any) into its data
-  // buffer, the status, then its post routine.
-  void complete(std::uint8_t status, const std::vector<std::uint8_t>& answer = {});
+  // buffer, the statuses, then its post routine.
+  void complete(std::uint8_t status, const std::vector<std::uint8_t>& answer = {},
+                std::uint8_t hostStatus = 0, std::uint8_t targetStatus = 0);
 
   std::uint32_t supportInfo = 0x0101;
   std::uint32_t answer = SS_PENDING;  // what sendCommand returns

@@ -13,13 +13,11 @@
 #include "shell/main_window_commands.h"
 #include "shell/window_messages.h"
 #include "state/app_state.h"
+#include "state/command_ids.h"
 
 namespace flindor::testing {
 namespace {
 
-WindowHandle const kQuietMainWindow = reinterpret_cast<WindowHandle>(0x1000);
-WindowHandle const kQuietControlPanel = reinterpret_cast<WindowHandle>(0x2000);
-constexpr char kQuietImagePath[] = "C:\\FW\\NEW.BIN";
 constexpr char kQuietVolume[] = "\\\\.\\E:";
 constexpr ObjectHandle kQuietVolumeHandle = 0x500;
 
@@ -100,47 +98,27 @@ bool QuietVolumes::passThrough(ObjectHandle volume, void* request, std::uint32_t
   return true;
 }
 
-QuietDownload::QuietDownload(const std::vector<std::uint8_t>& image)
+QuietPorts::QuietPorts(const std::vector<std::uint8_t>& image)
     : image(image), files(kQuietImagePath, image) {}
 
-void QuietDownload::prepare() {
+void QuietPorts::install(WindowHandle mainWindow, VolumeDevices* drive) {
   ports() = Ports{};
   ports().ui = &ui;
   ports().files = &files;
-  ports().volumes = &volumes;
+  ports().volumes = drive != nullptr ? drive : &volumes;
   ports().system = &system;
   ports().worker = &worker;
   ports().session = &session;
   ports().clock = &clock;
-  installDownloadSequencer();
   ui.boxes = ui.quits = 0;
   ui.lastBox = nullptr;
-  ui.mainWindow = kQuietMainWindow;
+  ui.mainWindow = mainWindow;
   volumes.blocksTaken = volumes.refused = volumes.openHandles = 0;
   volumes.expected = 0;
   system.reboots = 0;
-
-  resetAppState();
-  AppState& s = appState;
-  s.platformKind = 1;
-  s.mainWindow = kQuietMainWindow;
-  s.controlPanel = kQuietControlPanel;
-  DriveEntry& e = s.driveTable[0];
-  std::strcpy(e.identification, "ZIB     KMX4820T        ");
-  std::strcpy(e.revision, "DA12");
-  e.driveLetterIndex = 4;  // E:
-  e.present = 1;
-  s.driveCount = 1;
-  s.discoveryFinished = 1;
-  std::strcpy(s.imagePath, kQuietImagePath);
-  // Read whole, as Open reads the image it accepts.
-  const ObjectHandle file = files.openForReading(kQuietImagePath);
-  s.imageFrozen = fingerprintImage(files, file, s.frozenImage) ? 1 : 0;
-  files.close(file);
-  s.imageOpen = 1;
 }
 
-bool QuietDownload::flashedImage() const {
+bool QuietPorts::flashedImage() const {
   return image.size() == kImageFileSize &&
          std::equal(image.begin() + kImageHeaderBytes, image.end(), volumes.flash.begin());
 }

@@ -4,10 +4,11 @@
 // by the benchmark. The volume stands in for the drive with its essential checks only (block
 // order, length, CRC) and answers at once.
 //
-//   QuietDownload run(image);
-//   run.prepare();                                   // state as after discovery, Open and Yes
+//   ProgramHarness run;                              // tests/fakes/program_harness.h
+//   run.startUp();                                   // discovery and Open, recorded
+//   run.useQuietPorts();
 //   mainWindowCommand(kCommandDownload, 0);          // the whole chain, nested
-//   run.volumes.blocksTaken == 64 && run.ui.quits == 1
+//   run.quiet.volumes.blocksTaken == 64 && run.quiet.ui.quits == 1
 
 #include <array>
 #include <cstdint>
@@ -51,6 +52,8 @@ class QuietUi : public UserInterface {
   const char* lastBox = nullptr;
   int quits = 0;
 };
+
+inline constexpr char kQuietImagePath[] = "C:\\FW\\NEW.BIN";
 
 // One file, the image, readable by its path.
 class QuietFiles : public FileSystem {
@@ -138,13 +141,12 @@ class QuietClock : public Clock {
   LocalTime localTime() override { return {}; }
 };
 
-// The ports and the state of a confirmed pass-through download to drive E:.
-class QuietDownload {
- public:
-  explicit QuietDownload(const std::vector<std::uint8_t>& image);
-  // Installs the ports and puts the state where discovery, Open and Yes leave it, block 0 next.
-  void prepare();
-  bool flashedImage() const;  // the drive holds the image's data bytes
+// The quiet ports together, for an image read from `image` at kQuietImagePath.
+struct QuietPorts {
+  explicit QuietPorts(const std::vector<std::uint8_t>& image);
+  // Installs them; `volumes` stands in for the quiet volume when given.
+  void install(WindowHandle mainWindow, VolumeDevices* volumes = nullptr);
+  bool flashedImage() const;  // the quiet volume's drive holds the image's data bytes
 
   const std::vector<std::uint8_t>& image;
   QuietUi ui;

@@ -11,15 +11,13 @@
 #include <optional>
 #include <vector>
 
-#include "download/download_sequencer.h"
 #include "platform/private_commands.h"
-#include "scsi/discovery.h"
-#include "scsi/pass_through_transport.h"
 #include "shell/control_panel.h"
 #include "shell/dialog_replies.h"
 #include "shell/window_messages.h"
 #include "state/app_state.h"
-#include "tests/fuzz/fuzz_program.h"
+#include "state/command_ids.h"
+#include "tests/fuzz/fuzz_rules.h"
 
 namespace {
 
@@ -29,7 +27,7 @@ using fuzz::require;
 constexpr std::uint16_t kPersonsIds[] = {kCommandDownload, kCommandOpen,        kCommandAbout,
                                          kCommandExit,     kCommandAccelerator, 0};
 constexpr std::uint16_t kOwnIds[] = {kCommandNextInquiry, kCommandDiscoveryFinished,
-                                     kCommandDownloadStopped, kCommandPassThroughFinished};
+                                     kCommandBlockAnswered, kCommandUpdateVerdict};
 
 bool isOwn(std::uint16_t id) {
   return std::find(std::begin(kOwnIds), std::end(kOwnIds), id) != std::end(kOwnIds);
@@ -41,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fuzz::InputBytes in(data, size);
   const std::uint8_t setup = in.next();
   const bool aspi = (setup & 1) == 0;
-  fuzz::FuzzProgram program(aspi ? 0 : 1);
+  fuzz::ProgramHarness program(fuzz::onPlatform(aspi ? kAspiPlatform : kPassThroughPlatform));
   // The ZIB drive, and another maker's drive found after it (ASPI lists it).
   sim::DriveIdentity other{5, "OTHER", "CD-ROM", "DA01"};
   const std::string zibDrive = aspi ? "0:1" : "E:";
@@ -57,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (isOwn(lowWord(wParam)) && genuine.size() < 256) genuine.push_back({wParam, lParam});
     program.command(wParam, lParam);
   };
-  program.startUp();
+  program.discover();
 
   std::optional<std::size_t> sentAtClosing;
   while (!in.done()) {
@@ -93,7 +91,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         controlPanelCommand((std::uintptr_t{kComboSelectionChanged} << 16) | kDriveComboId, 0);
         break;
     }
-    if (appState.closing != 0 && !sentAtClosing) sentAtClosing = program.sent().size();
+    if (appState.runPhase == RunPhase::Closing && !sentAtClosing) {
+      sentAtClosing = program.sent().size();
+    }
   }
   program.settle();
 

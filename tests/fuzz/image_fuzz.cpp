@@ -10,8 +10,9 @@
 #include "download/download_sequencer.h"
 #include "image/image_layout.h"
 #include "state/app_state.h"
+#include "state/command_ids.h"
 #include "state/model_letters.h"
-#include "tests/fuzz/fuzz_program.h"
+#include "tests/fuzz/fuzz_rules.h"
 
 namespace {
 
@@ -46,11 +47,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::size_t where = offsetIn(in, file.size());
   const std::uint8_t value = in.next();
 
-  fuzz::FuzzProgram program(1);
+  fuzz::ProgramHarness program(fuzz::onPlatform(kPassThroughPlatform));
   program.bus.addDrive({{}, 0, 'E'});
   program.files.add(fuzz::kImagePath, file);
-  program.startUp();
-  program.openImage();
+  program.discover();
+  program.open();
   auto changeFile = [&] {
     if (later % 4 == 1 && !file.empty()) file[where] = value;
     if (later % 4 == 2) file.resize(where);

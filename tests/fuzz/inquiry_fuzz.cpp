@@ -15,8 +15,9 @@
 #include "shell/control_panel.h"
 #include "shell/window_messages.h"
 #include "state/app_state.h"
+#include "state/command_ids.h"
 #include "state/model_letters.h"
-#include "tests/fuzz/fuzz_program.h"
+#include "tests/fuzz/fuzz_rules.h"
 
 namespace {
 
@@ -70,7 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::uint8_t setup = in.next();
   const bool aspi = (setup & 1) == 0;
   const int pick = (setup >> 1) % 6;  // 0: the default target; n: list line n - 1
-  fuzz::FuzzProgram program(aspi ? 0 : 1);
+  fuzz::ProgramHarness program(fuzz::onPlatform(aspi ? kAspiPlatform : kPassThroughPlatform));
   for (int devices = in.next() % 7; devices > 0; --devices) {
     const std::uint8_t where = in.next();
     sim::DeviceAddress address;
@@ -89,7 +90,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     program.bus.addDrive(address, id);
   }
 
-  program.startUp();
+  program.discover();
   const auto table = expectedTable(program.bus, aspi);
   require(appState.driveCount == table.size(), "every device that answered as asked is recorded");
   for (std::size_t i = 0; i < table.size(); ++i) {
@@ -117,7 +118,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     program.ui.comboSelection = pick - 1;
     controlPanelCommand((std::uintptr_t{kComboSelectionChanged} << 16) | kDriveComboId, 0);
   }
-  program.openImage();
+  program.open();
   program.command(kCommandDownload, 0);
   program.settle();
 

@@ -7,7 +7,7 @@
 
 #include "shell/platform_detection.h"
 #include "state/app_state.h"
-#include "tests/fuzz/fuzz_program.h"
+#include "tests/fuzz/fuzz_rules.h"
 
 namespace {
 
@@ -27,7 +27,7 @@ bool gave(const std::string& value, const char* text) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   fuzz::InputBytes in(data, size);
-  fuzz::FuzzProgram program(0);
+  fuzz::ProgramHarness program(fuzz::onPlatform(kAspiPlatform));
   const std::uint8_t keys = in.next();
   std::string values[2];
   for (int k = 0; k < 2; ++k) {

@@ -9,11 +9,11 @@
 #include <cstring>
 #include <vector>
 
+#include "download/download_messages.h"
 #include "image/image_commands.h"
 #include "platform/format_text.h"
-#include "scsi/scsi_messages.h"
 #include "state/app_state.h"
-#include "tests/fuzz/fuzz_program.h"
+#include "tests/fuzz/fuzz_rules.h"
 
 namespace {
 
@@ -58,8 +58,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (std::size_t i = 0; i + 1 < sizeof path && !in.done(); ++i)
     path[i] = static_cast<char>(in.next());
 
-  expectAsSnprintf(bufferSize, scsi_text::kOpenFailedFormat, path);
-  expectAsSnprintf(bufferSize, scsi_text::kWriteErrorFormat, number);
+  expectAsSnprintf(bufferSize, download_text::kOpenFailedFormat, path);
+  expectAsSnprintf(bufferSize, download_text::kWriteErrorFormat, number);
 
   std::vector<char> name(static_cast<std::size_t>(capacity));
   imageNameFromPath(path, fileOffset, extensionOffset, name.data(), capacity);

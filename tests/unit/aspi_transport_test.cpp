@@ -3,9 +3,7 @@
 #include <cstring>
 #include <vector>
 
-#include "download/download_sequencer.h"
-#include "shell/main_window_commands.h"
-#include "shell/window_messages.h"
+#include "scsi/block_answer.h"
 #include "tests/fakes/core_fixture.h"
 #include "tests/fakes/fake_aspi.h"
 #include "tests/fakes/fake_heap.h"
@@ -43,10 +41,8 @@ class AspiTransportTest : public CoreTest {
     appState.selectedAdapter = 1;
     appState.selectedTarget = 5;
     appState.adapterCount = 2;
-    // The stop a failed DownloadCommand sends goes to the main window, which ends the run there.
-    ui.onCommand = [](WindowHandle, std::uintptr_t wParam, std::intptr_t lParam) {
-      if (lowWord(wParam) == kCommandDownloadStopped) mainWindowCommand(wParam, lParam);
-    };
+    drive.adapterId = 1;
+    drive.targetId = 5;
   }
 
   // The record as it must be, with the two pointers taken from the submitted one.
@@ -69,6 +65,7 @@ class AspiTransportTest : public CoreTest {
 
   FakeHeap heap;
   FakeAspi aspi;
+  DriveEntry drive{};  // the drive the blocks go to
 };
 
 TEST_F(AspiTransportTest, InquiryRecordIsExactAndZeroFilledAndItsBufferCleared) {
@@ -88,14 +85,14 @@ TEST_F(AspiTransportTest, InquiryRecordIsExactAndZeroFilledAndItsBufferCleared) 
   EXPECT_THAT(ui.log(), IsEmpty());
 }
 
-TEST_F(AspiTransportTest, DownloadRecordsCarryTheBlockFromBlockBuffer) {
+TEST_F(AspiTransportTest, DownloadRecordsCarryTheBlockFromBlockBufferToTheDrivesAddress) {
   struct Case {
     std::uint8_t block;
     std::uint32_t length;
   };
+  appState.selectedAdapter = appState.selectedTarget = 0;  // the drive's own address counts
   for (const Case c : {Case{0, 2052}, Case{62, 2052}, Case{63, 2056}}) {
-    appState.nextBlock = c.block;
-    aspiDownloadCommand();
+    aspiSendBlock(drive, c.block);
     const FakeAspi::Submission& sent = aspi.submissions.back();
     EXPECT_EQ(bytesOf(sent.record),
               bytesOf(expectedRecord(0x11, c.length,
@@ -109,7 +106,7 @@ TEST_F(AspiTransportTest, DownloadRecordsCarryTheBlockFromBlockBuffer) {
   }
   // One record each, and no buffer: the data goes straight from blockBuffer.
   EXPECT_THAT(heap.sizes(), ElementsAre(8448, 8448, 8448));
-  EXPECT_EQ(appState.nextBlock, 63) << "submitting never moves the sequence";
+  EXPECT_THAT(ui.log(), IsEmpty()) << "the answer comes with the completion";
 }
 
 TEST_F(AspiTransportTest, InquiryCompletionHandsTheAnswerToDiscoveryAndReleasesBoth) {
@@ -127,38 +124,35 @@ TEST_F(AspiTransportTest, InquiryCompletionHandsTheAnswerToDiscoveryAndReleasesB
   EXPECT_EQ(heap.strayReleases(), 0);
 }
 
-TEST_F(AspiTransportTest, DownloadCompletionMovesToTheNextBlockAndReleasesOnlyTheRecord) {
-  std::vector<Flag> inFlightWhenSent;
-  ui.onCommand = [&](WindowHandle, std::uintptr_t, std::intptr_t) {
-    inFlightWhenSent.push_back(appState.blockInFlight);
+// What the manager's status, host status and target status make of the block, as both back
+// ends say it; the answer goes to the main window, and only the record goes back to the heap.
+TEST_F(AspiTransportTest, EachCompletionIsAnsweredByKindAndReleasesOnlyTheRecord) {
+  using enum BlockAnswerKind;
+  const struct Row {
+    std::uint8_t status, hostStatus, targetStatus;
+    BlockAnswerKind kind;
+  } rows[] = {
+      {SS_COMP, 0, 0, Completed},
+      {SS_ERR, 0, 0x02, DriveError},
+      {SS_ERR, HASTAT_TIMEOUT, 0, CallFailed},
+      {SS_ERR, HASTAT_SEL_TO, 0, CallFailed},
+      {SS_ABORTED, 0, 0, RefusedByHost},
+      {SS_INVALID_HA, 0, 0, RefusedByHost},
   };
-  for (std::uint8_t block : {std::uint8_t{5}, std::uint8_t{63}}) {
-    appState.nextBlock = block;
-    appState.blockInFlight = 1;
-    aspiDownloadCommand();
-    aspi.complete(SS_COMP);
-    EXPECT_EQ(appState.nextBlock, block + 1);
+  for (const Row& row : rows) {
+    ui.clear();
+    aspiSendBlock(drive, 63);
+    aspi.complete(row.status, {}, row.hostStatus, row.targetStatus);
+    EXPECT_EQ(blockAnswer.kind, row.kind) << int(row.status);
+    EXPECT_EQ(blockAnswer.block, 63);
+    EXPECT_EQ(blockAnswer.status, row.status);
+    EXPECT_EQ(blockAnswer.hostStatus, row.hostStatus);
+    EXPECT_EQ(blockAnswer.targetStatus, row.targetStatus);
+    EXPECT_THAT(ui.log(), ElementsAre("command main 17187 17187"));
   }
-  // Sent to the ControlPanel's parent with the new block number; the guard already down.
-  EXPECT_THAT(ui.log(), ElementsAre("command main 40003 6", "command main 40003 64"));
-  EXPECT_THAT(inFlightWhenSent, ElementsAre(0u, 0u));
-  EXPECT_EQ(heap.releases(), 2);
+  EXPECT_EQ(heap.releases(), 6);
   EXPECT_EQ(heap.live(), 0);
   EXPECT_EQ(heap.strayReleases(), 0) << "blockBuffer must never go to the heap";
-}
-
-TEST_F(AspiTransportTest, DownloadCompletingWithAnErrorStopsAtThatBlock) {
-  appState.nextBlock = 10;
-  appState.blockInFlight = 1;
-  aspiDownloadCommand();
-  aspi.complete(SS_ERR);
-  // The GUI thread takes the stop (it owns the timer and the session hold) and tells the user.
-  EXPECT_THAT(ui.log(),
-              ElementsAre("command main 17186 17186", "box panel [WARNING] ERROR  !! 0x30"));
-  EXPECT_EQ(appState.nextBlock, 10);
-  EXPECT_EQ(appState.blockInFlight, 0u);
-  EXPECT_EQ(heap.live(), 0);
-  EXPECT_EQ(heap.strayReleases(), 0);
 }
 
 TEST_F(AspiTransportTest, ARequestThatCannotBeSentIsReportedAtOnceAndReleasesAll) {
@@ -178,13 +172,11 @@ TEST_F(AspiTransportTest, ARequestThatCannotBeSentIsReportedAtOnceAndReleasesAll
     aspi.answer = fault == 0 ? SS_ASPI_IS_BUSY : SS_PENDING;
     if (fault > 0) heap.failNextAllocation();
     ui.clear();
-    appState.nextBlock = 7;
-    appState.blockInFlight = 1;
-    aspiDownloadCommand();
-    EXPECT_THAT(ui.log(),
-                ElementsAre("command main 17186 17186", "box panel [WARNING] ERROR  !! 0x30"));
-    EXPECT_EQ(appState.nextBlock, 7);
-    EXPECT_EQ(appState.blockInFlight, 0u);
+    aspiSendBlock(drive, 7);
+    EXPECT_THAT(ui.log(), ElementsAre("command main 17187 17187"));
+    EXPECT_EQ(blockAnswer.kind, BlockAnswerKind::NotSent);
+    EXPECT_EQ(blockAnswer.block, 7);
+    EXPECT_EQ(blockAnswer.status, fault == 0 ? SS_ASPI_IS_BUSY : 0);
     EXPECT_EQ(heap.live(), 0);
   }
   EXPECT_EQ(heap.strayReleases(), 0);

@@ -1,6 +1,6 @@
 // Before the confirmation of a download: a warning where Windows reports battery power, No by
 // default; unknown power or mains: the confirmation as before.
-#include "tests/fakes/download_fixture.h"
+#include "tests/fakes/harness_test.h"
 
 namespace flindor::testing {
 namespace {

@@ -4,6 +4,8 @@
 
 #include "shell/progress_geometry.h"
 #include "shell/window_messages.h"
+#include "state/command_ids.h"
+#include "state/platform_kind.h"
 #include "tests/fakes/core_fixture.h"
 
 namespace flindor::testing {
@@ -20,7 +22,7 @@ class ControlPanelTest : public CoreTest {
     addDrive("ZIB     DVD-ROM KMX4820T", "DC22", 1, 6, 6);
     appState.selectedDrive = 2;
     appState.driveSelected = 1;
-    appState.discoveryFinished = 1;
+    appState.runPhase = RunPhase::Idle;
     appState.imageOpen = 1;
     std::strcpy(appState.imageName, "NEW.BIN");
     std::strcpy(appState.imagePath, "C:\\NEW.BIN");
@@ -43,7 +45,7 @@ TEST_F(ControlPanelTest, PickingADriveMakesItTheTargetAndAsksForTheImageAgain) {
   EXPECT_EQ(appState.ntDriveIndex, 7);  // ASPI platform: left alone
   EXPECT_THAT(ui.log(), ElementsAre("field panel 1002 = Not Open", "field panel 1008 = 1.00",
                                     "field panel 1009 = Not Open"));
-  appState.platformKind = 1;
+  appState.platformKind = kPassThroughPlatform;
   pick(2);
   EXPECT_EQ(appState.ntDriveIndex, 2);
   EXPECT_EQ(appState.selectedAdapter, 1);
@@ -71,7 +73,7 @@ TEST_F(ControlPanelTest, OtherComboNotificationsOnlyTakeTheDefaultDrive) {
 
 TEST_F(ControlPanelTest, OnceADownloadIsConfirmedTheListShowsTheTargetAgain) {
   appState.downloadConfirmed = 1;
-  appState.platformKind = 1;
+  appState.platformKind = kPassThroughPlatform;
   appState.ntDriveIndex = 2;
   pick(0);
   EXPECT_EQ(appState.selectedDrive, 2);
@@ -122,7 +124,7 @@ TEST_F(ControlPanelTest, EachTickAddsAStepUpToFullAndRepaintsTheFill) {
 TEST_F(ControlPanelTest, PassThroughHandOffReportsDiscoveryOnceAtTheFirstPaint) {
   controlPanelPainted();  // ASPI platform: never
   EXPECT_THAT(ui.log(), IsEmpty());
-  appState.platformKind = 1;
+  appState.platformKind = kPassThroughPlatform;
   appState.supportedDriveFound = 1;
   controlPanelPainted();
   controlPanelPainted();
@@ -130,7 +132,7 @@ TEST_F(ControlPanelTest, PassThroughHandOffReportsDiscoveryOnceAtTheFirstPaint) 
 }
 
 TEST_F(ControlPanelTest, PassThroughHandOffWithoutASupportedDriveEndsTheRunOnce) {
-  appState.platformKind = 1;
+  appState.platformKind = kPassThroughPlatform;
   ui.onMessageBox = [](const MessageBoxCall&) { controlPanelPainted(); };  // repaint behind it
   controlPanelPainted();
   EXPECT_THAT(

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "shell/window_messages.h"
+#include "state/command_ids.h"
 #include "tests/fakes/core_fixture.h"
 
 namespace flindor {
@@ -68,18 +69,6 @@ TEST_F(DialogRepliesTest, ConfirmDialogYesConfirmsAndNoLeavesTheFlag) {
     EXPECT_EQ(confirmDialogReply(c.row.message, c.row.wParam), c.row.reply);
     EXPECT_EQ(appState.downloadConfirmed, c.confirmedAfter);
   }
-}
-
-// The numbers the dialog manager sends: WM_INITDIALOG, WM_COMMAND, and IDOK for Yes and
-// Enter, IDCANCEL for No, Esc and the close box.
-TEST(DialogNumbers, AreThePlatforms) {
-  EXPECT_EQ(kWmInitDialog, 0x0110u);
-  EXPECT_EQ(kWmCommand, 0x0111u);
-  EXPECT_EQ(kOkCommand, 1u);
-  EXPECT_EQ(kCancelCommand, 2u);
-  resetAppState();
-  EXPECT_EQ(confirmDialogReply(0x0111, 1), (DialogReply{1, true}));
-  EXPECT_EQ(appState.downloadConfirmed, 1u);
 }
 
 }  // namespace

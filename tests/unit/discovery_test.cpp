@@ -3,22 +3,24 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/private_commands.h"
 #include "scsi/aspi_request.h"
 #include "shell/control_panel.h"
+#include "shell/discovery_report.h"
 #include "shell/main_window_commands.h"
-#include "sim/simulated_bus.h"
-#include "sim/simulated_volumes.h"
+#include "state/command_ids.h"
 #include "tests/fakes/core_fixture.h"
-#include "tests/fakes/fake_heap.h"
-#include "tests/fakes/sim_aspi_thread.h"
+#include "tests/fakes/harness_test.h"
 
 namespace flindor::testing {
 namespace {
 
+using ::testing::Each;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
+using ::testing::Ne;
 
-sim::DriveIdentity drive(const char* vendor, const char* revision, std::uint8_t type = 5) {
+sim::DriveIdentity identity(const char* vendor, const char* revision, std::uint8_t type = 5) {
   sim::DriveIdentity identity;
   identity.vendor = vendor;
   identity.revision = revision;
@@ -32,25 +34,20 @@ std::string identification(int entry) {
 
 // ---- Pass-through: drive letters probed synchronously inside WM_CREATE ----
 
-class PassThroughDiscoveryTest : public CoreTest {
+class PassThroughDiscoveryTest : public HarnessTest {
  protected:
-  PassThroughDiscoveryTest() : volumes(bus) {
-    ports().volumes = &volumes;
-    appState.platformKind = 1;
-  }
+  PassThroughDiscoveryTest() : HarnessTest({.platform = kPassThroughPlatform, .zibDrive = false}) {}
   void addAt(char letter, sim::DriveIdentity identity) {
     bus.addDrive(sim::DeviceAddress{std::nullopt, 0, letter}, std::move(identity));
   }
-  sim::SimulatedBus bus;
-  sim::SimulatedVolumes volumes;
 };
 
 TEST_F(PassThroughDiscoveryTest, RecordsZibDrivesInLetterOrderAndHandsTheLastOneOver) {
-  addAt('B', drive("HL-DT-ST", "1.00"));
-  addAt('D', drive("ZIB", "DA12"));
-  addAt('E', drive("zib", "DA12"));  // the vendor test is case-sensitive
-  addAt('F', drive("ZIB", "DC30"));
-  addAt('I', drive("ZIB", "DB12"));  // beyond H: is never probed
+  addAt('B', identity("HL-DT-ST", "1.00"));
+  addAt('D', identity("ZIB", "DA12"));
+  addAt('E', identity("zib", "DA12"));  // the vendor test is case-sensitive
+  addAt('F', identity("ZIB", "DC30"));
+  addAt('I', identity("ZIB", "DB12"));  // beyond H: is never probed
   startDiscovery();
   EXPECT_THAT(ui.log(), IsEmpty());
   ASSERT_EQ(appState.driveCount, 2);
@@ -61,9 +58,9 @@ TEST_F(PassThroughDiscoveryTest, RecordsZibDrivesInLetterOrderAndHandsTheLastOne
   EXPECT_EQ(appState.driveTable[1].present, 1);
   EXPECT_EQ(appState.supportedDriveFound, 1u);
   EXPECT_EQ(appState.scanIndex, 7);
-  EXPECT_EQ(volumes.openHandles(), 0);
+  EXPECT_EQ(openVolumes(), 0);
 
-  finishDiscovery();
+  EXPECT_EQ(finishDiscovery(), DiscoveryResult::DrivesListed);
   EXPECT_EQ(appState.selectedDrive, 1);
   EXPECT_EQ(appState.ntDriveIndex, 1);
   EXPECT_EQ(appState.driveSelected, 1u);
@@ -80,15 +77,11 @@ TEST_F(PassThroughDiscoveryTest, AShortAnswerAfterAZibDriveIsNotRecordedNorTheTa
   // A device that answers GOOD with fewer bytes than vendor, product and revision need.
   for (const auto& [bytes, recorded] :
        {std::pair{0u, false}, {10u, false}, {11u, false}, {35u, false}, {36u, true}}) {
-    resetState();
-    sim::SimulatedBus rowBus;
-    sim::SimulatedVolumes rowVolumes(rowBus);
-    ports().volumes = &rowVolumes;
-    rowBus.addDrive(sim::DeviceAddress{std::nullopt, 0, 'D'}, drive("ZIB", "DB10"));
-    sim::DriveIdentity shortAnswer = drive("ZIB", "DC30");
+    ProgramHarness row({.platform = kPassThroughPlatform, .zibDrive = false});
+    row.bus.addDrive(sim::DeviceAddress{std::nullopt, 0, 'D'}, identity("ZIB", "DB10"));
+    sim::DriveIdentity shortAnswer = identity("ZIB", "DC30");
     shortAnswer.inquiryBytes = bytes;
-    rowBus.addDrive(sim::DeviceAddress{std::nullopt, 0, 'E'}, shortAnswer);
-    appState.platformKind = 1;
+    row.bus.addDrive(sim::DeviceAddress{std::nullopt, 0, 'E'}, shortAnswer);
     startDiscovery();
     finishDiscovery();
     EXPECT_EQ(appState.driveCount, recorded ? 2 : 1) << bytes;
@@ -100,8 +93,8 @@ TEST_F(PassThroughDiscoveryTest, AShortAnswerAfterAZibDriveIsNotRecordedNorTheTa
 // A record of an update gets its verdict after the message, before the quit request (which would
 // close a box shown after it at once): the drive it names is not there.
 TEST_F(PassThroughDiscoveryTest, NoZibDriveOnAToHEndsTheRunFromWindowCreation) {
-  addAt('C', drive("OTHER", "DA12"));
-  addAt('J', drive("ZIB", "DA12"));
+  addAt('C', identity("OTHER", "DA12"));
+  addAt('J', identity("ZIB", "DA12"));
   system.setValue("Software\\FLINDOR", "State", "completed");
   mainWindowCreated(kMainWindow);
   controlPanelPainted();  // the first paint, before the quit request ends the loop: said once
@@ -114,7 +107,7 @@ TEST_F(PassThroughDiscoveryTest, NoZibDriveOnAToHEndsTheRunFromWindowCreation) {
 }
 
 TEST_F(PassThroughDiscoveryTest, AFifthZibDriveIsIgnoredWithoutWritingPastTheTable) {
-  for (char letter : {'A', 'B', 'C', 'D', 'E', 'F'}) addAt(letter, drive("ZIB", "DB01"));
+  for (char letter : {'A', 'B', 'C', 'D', 'E', 'F'}) addAt(letter, identity("ZIB", "DB01"));
   startDiscovery();
   EXPECT_EQ(appState.driveCount, 4);
   EXPECT_EQ(appState.driveTable[3].driveLetterIndex, 3);
@@ -122,7 +115,7 @@ TEST_F(PassThroughDiscoveryTest, AFifthZibDriveIsIgnoredWithoutWritingPastTheTab
 }
 
 TEST_F(PassThroughDiscoveryTest, ARejectedDriveLeavesItsEntryFreeForTheNextLetter) {
-  addAt('A', drive("OTHER", "DA12"));
+  addAt('A', identity("OTHER", "DA12"));
   EXPECT_EQ(probeDriveLetter(0, 0), 0);
   EXPECT_EQ(appState.driveTable[0].present, 0);
   EXPECT_EQ(probeDriveLetter(7, 0), 0);  // no device there: the open fails
@@ -130,8 +123,9 @@ TEST_F(PassThroughDiscoveryTest, ARejectedDriveLeavesItsEntryFreeForTheNextLette
 }
 
 TEST_F(PassThroughDiscoveryTest, NextInquiryIsNotExpectedHere) {
-  appState.scanIndex = 9;
-  nextInquiry();
+  const PrivateCommand next =
+      privateCommand(kCommandNextInquiry, expectCommand(kCommandNextInquiry));
+  mainWindowCommand(next.wParam, next.lParam);
   EXPECT_THAT(ui.log(),
               ElementsAre("box none [Info] WINDOW NT, 2000, XP Version Inquiry Error !!  0x30"));
 }
@@ -224,23 +218,17 @@ TEST_F(AspiRecordTest, ThirtyTwoOrMoreAdaptersAreScannedAsThirtyOne) {
   EXPECT_EQ(ui.log().size(), 248u);
 }
 
-class AspiDiscoveryTest : public CoreTest {
+class AspiDiscoveryTest : public HarnessTest {
  protected:
-  AspiDiscoveryTest() : aspi(bus) {
-    ports().aspi = &aspi;
-    ports().heap = &heap;
-    gui.routeCommands(ui, [](WindowHandle, std::uintptr_t id, std::intptr_t lParam) {
-      mainWindowCommand(id, lParam);
-    });
-  }
+  AspiDiscoveryTest()
+      : HarnessTest({.platform = kAspiPlatform, .run = Run::Threads, .zibDrive = false}) {}
   void addAt(std::uint8_t adapter, std::uint8_t target, sim::DriveIdentity identity) {
     bus.addDrive(sim::DeviceAddress{adapter, target, 0}, std::move(identity));
   }
   void discover(std::uint8_t adapters) {
     appState.adapterCount = adapters;
     bus.settings.adapters = adapters;
-    gui.send([] { mainWindowCreated(kMainWindow); });
-    waitUntilQuiet(gui, aspi);
+    ProgramHarness::discover();
   }
   std::vector<std::string> inquiries() {
     std::vector<std::string> lines;
@@ -251,16 +239,12 @@ class AspiDiscoveryTest : public CoreTest {
     }
     return lines;
   }
-  sim::SimulatedBus bus;
-  SimAspiThread aspi;
-  FakeHeap heap;
-  FakeGuiThread gui;
 };
 
 TEST_F(AspiDiscoveryTest, ScansEveryTargetOfEveryAdapterOnTheCompletionThread) {
-  addAt(0, 2, drive("ZIB", "DB10"));
-  addAt(1, 0, drive("DISK", "1.00", 0));
-  addAt(1, 5, drive("OTHER", "DA01"));  // the model letters, but another maker's
+  addAt(0, 2, identity("ZIB", "DB10"));
+  addAt(1, 0, identity("DISK", "1.00", 0));
+  addAt(1, 5, identity("OTHER", "DA01"));  // the model letters, but another maker's
   discover(2);
   EXPECT_EQ(appState.scanIndex, 16);
   EXPECT_EQ(inquiries().size(), 16u) << bus.transcriptText();
@@ -286,11 +270,13 @@ TEST_F(AspiDiscoveryTest, ScansEveryTargetOfEveryAdapterOnTheCompletionThread) {
   EXPECT_THAT(shown, ::testing::ElementsAre("text combo = ZIB"));
   EXPECT_EQ(heap.live(), 0);
   EXPECT_EQ(heap.strayReleases(), 0);
-  for (std::thread::id id : aspi.postingThreads()) EXPECT_NE(id, gui.id());
+  // Each completion asked for the next address from the manager's own thread.
+  EXPECT_EQ(senders[kCommandNextInquiry].size(), 15u);
+  EXPECT_THAT(senders[kCommandNextInquiry], Each(Ne(gui->id())));
 }
 
 TEST_F(AspiDiscoveryTest, StartsAtAddressZeroWithAnEmptyTableAndLeavesNoImageOpen) {
-  addAt(0, 2, drive("ZIB", "DB10"));
+  addAt(0, 2, identity("ZIB", "DB10"));
   appState.scanIndex = 9;  // whatever the fields held before
   appState.driveCount = 3;
   appState.selectedAdapter = 2;
@@ -302,12 +288,12 @@ TEST_F(AspiDiscoveryTest, StartsAtAddressZeroWithAnEmptyTableAndLeavesNoImageOpe
   EXPECT_EQ(appState.driveCount, 1);
   EXPECT_EQ(appState.imageOpen, 0u);
   ui.clear();
-  gui.send([] { mainWindowCommand(40003, 0); });  // Download right after: no image yet
+  command(kCommandDownload);  // Download right after: no image yet
   EXPECT_THAT(ui.log(), ElementsAre("beep", "box main [WARNING] FLASH FILE NOT OPEN!! 0x10"));
 }
 
 TEST_F(AspiDiscoveryTest, CdDvdDrivesButNoneSupportedEndTheRun) {
-  addAt(0, 1, drive("OTHER", "DD10"));
+  addAt(0, 1, identity("OTHER", "DD10"));
   discover(1);
   EXPECT_THAT(ui.messageBoxes().size(), 1u);
   const auto log = ui.log();
@@ -317,7 +303,7 @@ TEST_F(AspiDiscoveryTest, CdDvdDrivesButNoneSupportedEndTheRun) {
 }
 
 TEST_F(AspiDiscoveryTest, NoCdDvdDeviceEndsTheRun) {
-  addAt(0, 0, drive("DISK", "DA10", 0));
+  addAt(0, 0, identity("DISK", "DA10", 0));
   discover(1);
   const auto log = ui.log();
   EXPECT_EQ(log.back(), "destroy main");

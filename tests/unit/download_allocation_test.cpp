@@ -13,13 +13,10 @@
 #include <vector>
 
 #include <gtest/gtest.h>
-#include "download/download_sequencer.h"
 #include "shell/main_window_commands.h"
 #include "state/app_state.h"
-
-#include "tests/fakes/fake_files.h"
-#include "tests/fakes/fake_heap.h"
-#include "tests/fakes/quiet_ports.h"
+#include "state/command_ids.h"
+#include "tests/fakes/program_harness.h"
 
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 #define FLINDOR_SANITIZED_ALLOCATOR 1
@@ -53,7 +50,9 @@ void mallocHook(const volatile void*, std::size_t) { noteAllocation(); }
 void freeHook(const volatile void*) {}
 
 // Hooks cannot be taken out again: installed once, they count only while a test asks them to.
-const bool hooksInstalled = __sanitizer_install_malloc_and_free_hooks(mallocHook, freeHook) != 0;
+// Whether they took is what the probe below finds out.
+[[maybe_unused]] const int hooksInstalled =
+    __sanitizer_install_malloc_and_free_hooks(mallocHook, freeHook);
 
 }  // namespace
 
@@ -69,10 +68,6 @@ void operator delete(void* block) noexcept { std::free(block); }
 void operator delete[](void* block) noexcept { std::free(block); }
 void operator delete(void* block, std::size_t) noexcept { std::free(block); }
 void operator delete[](void* block, std::size_t) noexcept { std::free(block); }
-
-namespace {
-const bool hooksInstalled = true;
-}  // namespace
 
 #endif
 
@@ -91,7 +86,6 @@ class AllocationCount {
 };
 
 TEST(DownloadAllocationTest, APassThroughDownloadAllocatesNothingFromYesToTheRebootRequest) {
-  ASSERT_TRUE(hooksInstalled);
   {
     AllocationCount probe;
     const std::unique_ptr<int> block(new int(7));
@@ -99,11 +93,10 @@ TEST(DownloadAllocationTest, APassThroughDownloadAllocatesNothingFromYesToTheReb
     ASSERT_EQ(probe.value(), 1) << "the counter must see an allocation";
   }
 
-  const std::vector<std::uint8_t> image = patternedImage("DA13");
-  QuietDownload run(image);
-  FakeHeap heap;  // the ASPI requests' heap: never asked on this back end
-  run.prepare();
-  ports().heap = &heap;
+  ProgramHarness run;  // discovery and Open may allocate: they are not counted
+  run.startUp();
+  run.useQuietPorts();
+  ports().heap = &run.heap;  // the ASPI requests' heap: never asked on this back end
   long counted = 0;
   {
     AllocationCount count;
@@ -111,15 +104,13 @@ TEST(DownloadAllocationTest, APassThroughDownloadAllocatesNothingFromYesToTheReb
     counted = count.value();
   }
   EXPECT_EQ(counted, 0);
-  EXPECT_EQ(heap.allocations(), 0);
-  EXPECT_EQ(run.volumes.blocksTaken, 64);
-  EXPECT_EQ(run.volumes.refused, 0);
-  EXPECT_EQ(run.volumes.openHandles, 0);
-  EXPECT_TRUE(run.flashedImage());
-  EXPECT_EQ(run.system.reboots, 1);
-  EXPECT_EQ(run.ui.quits, 1);
-  ports() = Ports{};
-  resetAppState();
+  EXPECT_EQ(run.heap.allocations(), 0);
+  EXPECT_EQ(run.quiet.volumes.blocksTaken, 64);
+  EXPECT_EQ(run.quiet.volumes.refused, 0);
+  EXPECT_EQ(run.quiet.volumes.openHandles, 0);
+  EXPECT_TRUE(run.quiet.flashedImage());
+  EXPECT_EQ(run.quiet.system.reboots, 1);
+  EXPECT_EQ(run.quiet.ui.quits, 1);
 }
 
 }  // namespace

@@ -4,7 +4,9 @@
 #include <atomic>
 #include <cstring>
 #include <functional>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "download/download_sequencer.h"
@@ -12,7 +14,9 @@
 #include "shell/dialog_replies.h"
 #include "shell/main_window_commands.h"
 #include "shell/window_messages.h"
-#include "tests/fakes/download_fixture.h"
+#include "state/command_ids.h"
+#include "tests/fakes/core_fixture.h"
+#include "tests/fakes/harness_test.h"
 
 namespace flindor::testing {
 namespace {
@@ -29,7 +33,7 @@ const std::string kCautionBox =
     "about 30 seconds.\n  It will be displayed next message of Upgrading Drive's F/W is finished "
     "0x30";
 const std::string kTimerStarted = "set timer panel 1 1000";
-const std::string kHandOff = "command main 17187 17187";  // the pass-through worker is done
+const std::string kHandOff = "command main 17187 17187";  // a transport's answer
 const std::vector<std::string> kCompletion = {
     "timer tick panel",  // the full bar, painted before the message
     "invalidate panel 35,131,341,148",
@@ -87,8 +91,8 @@ std::vector<std::string> withoutTimerStart(std::vector<std::string> log) {
   return log;
 }
 
-// The log without the pass-through worker's hand-offs, each of which must come right before a
-// chaining message or a stop's message.
+// The log without the transports' answers, each of which must come right before a chaining
+// message or a stop's message.
 std::vector<std::string> withoutHandOffs(const std::vector<std::string>& log) {
   std::vector<std::string> rest;
   for (std::size_t i = 0; i < log.size(); ++i) {
@@ -116,26 +120,25 @@ TEST_F(PassThroughDownloadTest, ACleanRunFlashesTheImageOneHandOffAtATimeNeverNe
   // given then may send the final block twice or leave the download.
   ui.onMessageBox = [&](const MessageBoxCall& box) {
     if (box.caption != "WARNING" || cautions++ > 0) return;
-    sentAtCaution = tapped.downloads.size();
+    sentAtCaution = sent().size();
     finalBusyAtCaution = appState.finalBlockBusy;
-    userCommands([&](std::uintptr_t id) { dispatch(id, 0); });
+    userCommands([&](std::uintptr_t id) { command(id); });
   };
   download();
 
   EXPECT_EQ(downloadLines(), cleanTranscript("volume E:"));
-  ASSERT_EQ(tapped.downloads.size(), 64u);
+  ASSERT_EQ(sent().size(), 64u);
   for (int block = 0; block < 64; ++block) {
-    const PassThroughDownload& sent = tapped.downloads[block];
-    EXPECT_EQ(sent.block, block);
-    EXPECT_EQ(sent.bytes, block == 63 ? 2056u : 2052u) << block;
-    EXPECT_EQ(sent.timeoutSeconds, block == 63 ? 200u : 2u) << block;
+    const SentBlock& out = sent()[block];
+    EXPECT_EQ(out.block, block);
+    EXPECT_EQ(out.frame.size(), block == 63 ? 2056u : 2052u) << block;
+    EXPECT_EQ(out.timeoutSeconds, block == 63 ? 200u : 2u) << block;
   }
-  EXPECT_EQ(drive.flashed(), imageData());
+  EXPECT_EQ(drive().flashed(), imageData());
   EXPECT_THAT(withoutHandOffs(ui.log()),
               ElementsAreArray(concat(std::vector<std::string>{"dialog 120 main"},
                                       chainCommands(1, 63), std::vector{kCautionBox, kTimerStarted},
                                       chainCommands(64, 64), kCompletion)));
-  EXPECT_EQ(worker.started, 64);
   EXPECT_EQ(cautions, 1);
   EXPECT_EQ(sentAtCaution, 63u) << "the caution comes before the final block is sent";
   EXPECT_EQ(finalBusyAtCaution, 0u);
@@ -143,7 +146,7 @@ TEST_F(PassThroughDownloadTest, ACleanRunFlashesTheImageOneHandOffAtATimeNeverNe
   EXPECT_EQ(appState.progressStep, 34);
   EXPECT_EQ(appState.nextBlock, 64);
   EXPECT_THAT(system.log(), ElementsAreArray(kRebootRequested));
-  EXPECT_EQ(volumes.openHandles(), 0);
+  EXPECT_EQ(openVolumes(), 0);
 
   // Each block starts afresh from the GUI thread's loop: the worker's hand-off, the chaining
   // message inside it, and the user's commands given in the caution box's loop inside that.
@@ -152,8 +155,8 @@ TEST_F(PassThroughDownloadTest, ACleanRunFlashesTheImageOneHandOffAtATimeNeverNe
 }
 
 TEST_F(PassThroughDownloadTest, NothingIsSentWithoutAnImageADriveAndAYes) {
-  appState.discoveryFinished = 1;  // as if discovery had found nothing
-  download();                      // no image: a beep and the message, even with no drive
+  appState.runPhase = RunPhase::Idle;  // as if discovery had found nothing
+  download();                          // no image: a beep and the message, even with no drive
   appState.imageOpen = 1;
   std::strcpy(appState.imagePath, kImagePath);
   download();  // an image but no drive: nothing at all
@@ -178,23 +181,20 @@ TEST_F(PassThroughDownloadTest, NothingIsSentWithoutAnImageADriveAndAYes) {
 TEST_F(PassThroughDownloadTest,
        AFailedBlockStopsTheRunUntilTheNextDownloadAndAFailedFinalOneCounts) {
   ASSERT_NO_FATAL_FAILURE(startUp());
-  drive.planFault(10, sim::FaultKind::IoctlFails);  // the drive took it; the answer was lost
-  drive.planFault(63, sim::FaultKind::DropOff);     // it programs its flash, then leaves the bus
+  drive().planFault(10, sim::FaultKind::IoctlFails);  // the drive took it; the answer was lost
+  drive().planFault(63, sim::FaultKind::DropOff);     // it programs its flash, then leaves the bus
   download();
-  EXPECT_THAT(
-      withoutHandOffs(ui.log()),
-      ElementsAreArray(
-          concat(std::vector<std::string>{"dialog 120 main"}, chainCommands(1, 10),
-                 std::vector<std::string>{"box none [Info]  Download File Write Error : 10 0x30",
-                                          "box none [WARNING] FAIL TO Write Download FILE 0x30"})));
+  EXPECT_THAT(ui.boxLog(),
+              ElementsAre("box none [Info]  Download File Write Error : 10 0x30",
+                          "box none [WARNING] FAIL TO Write Download FILE 0x30"));
   EXPECT_EQ(appState.nextBlock, 10);
-  EXPECT_EQ(appState.blockInFlight, 0u);
+  EXPECT_EQ(appState.runPhase, RunPhase::Stopped);
   EXPECT_EQ(appState.finalBlockBusy, 0u);
   // Stopped, the download is still committed: the window cannot be left or its image changed.
   ui.clear();
-  dispatch(kCommandExit, 0);
-  dispatch(kCommandOpen, 0);
-  dispatch(kCommandAbout, 0);
+  command(kCommandExit);
+  command(kCommandOpen);
+  command(kCommandAbout);
   EXPECT_THAT(withoutHandOffs(ui.log()), IsEmpty());
 
   chained.clear();
@@ -202,47 +202,33 @@ TEST_F(PassThroughDownloadTest,
   // The drive left the bus: it may be programming still, so the completion waits.
   EXPECT_THAT(system.log(), IsEmpty());
   programmingAllowancePasses();
-  ASSERT_EQ(tapped.downloads.size(), 65u);
-  EXPECT_EQ(tapped.downloads[11].block, 10);
-  const auto lines = downloadLines();
-  EXPECT_THAT(lines[11], HasSubstr("block=10 len=2052 crc=ok -> GOOD"));
-  EXPECT_THAT(lines.back(), HasSubstr("block=63 len=2056 crc=ok -> GOOD, then no response"));
-  EXPECT_EQ(drive.flashed(), imageData());
-  EXPECT_THAT(
-      withoutHandOffs(ui.log()),
-      ElementsAreArray(concat(chainCommands(11, 63), std::vector{kCautionBox, kTimerStarted},
-                              std::vector<std::string>{"invalidate panel 35,131,53,148"},
-                              chainCommands(64, 64), kCompletion)));
+  ASSERT_EQ(sent().size(), 65u);
+  EXPECT_EQ(sent()[11].block, 10);
+  EXPECT_THAT(downloadLines().back(),
+              HasSubstr("block=63 len=2056 crc=ok -> GOOD, then no response"));
+  EXPECT_EQ(drive().flashed(), imageData());
+  EXPECT_THAT(ui.boxLog(), ElementsAre(kCautionBox, kCompletion[4]));
   EXPECT_EQ(chained, chainOf(11, 64));
   EXPECT_THAT(system.log(), ElementsAreArray(kRebootRequested));
 }
 
 TEST_F(PassThroughDownloadTest, AnImageUnreadableForTheFinalBlockStopsThereBeforeTheProgressBar) {
   ASSERT_NO_FATAL_FAILURE(startUp());
-  const auto route = ui.onCommand;
-  ui.onCommand = [&, route](WindowHandle window, std::uintptr_t id, std::intptr_t lParam) {
-    if (lParam == 63) files.lock(kImagePath);  // another program takes the file
-    route(window, id, lParam);
-  };
+  whileDriveHas(62, [&] { files.lock(kImagePath); });  // another program takes the file
   download();
-  EXPECT_THAT(withoutHandOffs(ui.log()),
-              ElementsAreArray(
-                  concat(std::vector<std::string>{"dialog 120 main"}, chainCommands(1, 63),
-                         std::vector<std::string>{"box panel [WARNING] FAIL TO OPEN FILE 0x30"})));
-  EXPECT_EQ(downloadLines().size(), 63u);
+  EXPECT_THAT(ui.boxLog(), ElementsAre("box panel [WARNING] FAIL TO OPEN FILE 0x30"));
+  EXPECT_EQ(sent().size(), 63u);
   EXPECT_EQ(appState.nextBlock, 63);
   EXPECT_EQ(appState.finalBlockBusy, 0u);
   EXPECT_EQ(appState.progressMode, 0u);
-  EXPECT_EQ(appState.blockInFlight, 0u);
+  EXPECT_EQ(appState.runPhase, RunPhase::Stopped);
 
   files.unlock(kImagePath);
   ui.clear();
   download();
-  EXPECT_THAT(withoutHandOffs(ui.log()),
-              ElementsAreArray(concat(std::vector{kCautionBox, kTimerStarted},
-                                      chainCommands(64, 64), kCompletion)));
-  EXPECT_EQ(downloadLines(), cleanTranscript("volume E:"));
-  EXPECT_EQ(drive.flashed(), imageData());
+  EXPECT_THAT(ui.boxLog(), ElementsAre(kCautionBox, kCompletion[4]));
+  EXPECT_EQ(sent().size(), 64u);
+  EXPECT_EQ(drive().flashed(), imageData());
 }
 
 // ---- ASPI: each block started by the previous one's completion, on the manager's thread ----
@@ -252,52 +238,51 @@ TEST_F(AspiDownloadTest, ACleanRunFlashesTheImageOneCompletionAtATime) {
   // While blocks 20 and 63 are out, the GUI thread is free: the user's commands must neither
   // send a block again nor leave the download.
   std::atomic<int> outstandingCommands = 0;
-  aspi.beforePost = [&](const SrbExecScsiCmd& request) {
-    const std::uint8_t block = request.CDBByte[2];
-    if (request.CDBByte[0] != 0xFE || (block != 20 && block != 63)) return;
-    userCommands([&](std::uintptr_t id) { userCommand(id); });
+  beforeDrive = [&](int block) {
+    if (block != 20 && block != 63) return;
+    userCommands([&](std::uintptr_t id) { command(id); });
     ++outstandingCommands;
   };
   download();
 
   EXPECT_EQ(outstandingCommands, 2);
   EXPECT_EQ(downloadLines(), cleanTranscript("aspi 0:1"));
-  EXPECT_EQ(drive.flashed(), imageData());
+  EXPECT_EQ(drive().flashed(), imageData());
   // No caution on this back end.
-  EXPECT_THAT(withoutTimerStart(ui.log()),
+  EXPECT_THAT(withoutHandOffs(withoutTimerStart(ui.log())),
               ElementsAreArray(concat(std::vector<std::string>{"dialog 120 main"},
                                       chainCommands(1, 64), kCompletion)));
   EXPECT_EQ(chained, chainOf(1, 64));
-  EXPECT_THAT(aspi.postingThreads(), Each(Ne(gui.id())));
+  // Each answer came from the manager's thread, and the next block went from the GUI thread.
+  EXPECT_EQ(senders[kCommandBlockAnswered].size(), 64u);
+  EXPECT_THAT(senders[kCommandBlockAnswered], Each(Ne(gui->id())));
+  EXPECT_THAT(senders[kCommandDownload], Each(gui->id()));
   EXPECT_EQ(appState.progressStep, 34);
   EXPECT_EQ(appState.finalBlockBusy, 1u);
   EXPECT_THAT(system.log(), ElementsAreArray(kRebootRequested));
+  // One request record a block, none for the data, all given back.
+  const auto sizes = heap.sizes();
+  EXPECT_EQ(std::count(sizes.begin(), sizes.end(), 8448), 64);
   EXPECT_EQ(heap.live(), 0);
   EXPECT_EQ(heap.strayReleases(), 0);
 }
 
 TEST_F(AspiDownloadTest, AFailedBlockStopsTheRunUntilTheNextDownloadAndAFailedFinalOneForGood) {
   ASSERT_NO_FATAL_FAILURE(startUp());
-  drive.planFault(10, sim::FaultKind::AspiError);
-  drive.planFault(63, sim::FaultKind::AspiError);
+  drive().planFault(10, sim::FaultKind::AspiError);
+  drive().planFault(63, sim::FaultKind::AspiError);
   download();
-  EXPECT_THAT(ui.log(), ElementsAreArray(concat(
-                            std::vector<std::string>{"dialog 120 main"}, chainCommands(1, 10),
-                            std::vector<std::string>{"command main 17186 17186",
-                                                     "box panel [WARNING] ERROR  !! 0x30"})));
+  const std::string kError = "box panel [WARNING] ERROR  !! 0x30";
+  EXPECT_THAT(ui.boxLog(), ElementsAre(kError));
   EXPECT_EQ(appState.nextBlock, 10);
-  EXPECT_EQ(appState.blockInFlight, 0u);
+  EXPECT_EQ(appState.runPhase, RunPhase::Stopped);
 
   ui.clear();
   download();  // block 10 again, without asking
   // The final block failed after the manager took it: the drive may be programming, so the bar
   // goes on and the guards stay up for the programming allowance.
-  EXPECT_THAT(
-      withoutTimerStart(ui.log()),
-      ElementsAreArray(concat(chainCommands(11, 63),
-                              std::vector<std::string>{"command main 17186 17186",
-                                                       "box panel [WARNING] ERROR  !! 0x30"})));
-  EXPECT_EQ(downloadLines().size(), 65u);
+  EXPECT_THAT(ui.boxLog(), ElementsAre(kError));
+  EXPECT_EQ(sent().size(), 65u);
   EXPECT_EQ(appState.nextBlock, 63);
   EXPECT_EQ(appState.finalBlockBusy, 1u);
   EXPECT_EQ(appState.progressMode, 1u);
@@ -315,6 +300,42 @@ TEST_F(AspiDownloadTest, AFailedBlockStopsTheRunUntilTheNextDownloadAndAFailedFi
   EXPECT_EQ(heap.live(), 0);
 }
 
+TEST_F(AspiDownloadTest, EachStopIsToldOnTheGuiThreadAndTheNextDownloadSendsTheBlockAgain) {
+  ASSERT_NO_FATAL_FAILURE(startUp());
+  std::mutex mutex;
+  std::vector<std::thread::id> boxThreads;
+  ui.onMessageBox = [&](const MessageBoxCall&) {
+    std::lock_guard lock(mutex);
+    boxThreads.push_back(std::this_thread::get_id());
+  };
+  drive().planFault(10, sim::FaultKind::AspiError);    // taken by the drive, the answer lost
+  drive().planFault(20, sim::FaultKind::NotAccepted);  // refused by the manager
+  download();
+  EXPECT_EQ(appState.nextBlock, 10);
+  download();
+  EXPECT_EQ(appState.nextBlock, 20);
+  download();
+  EXPECT_EQ(drive().flashed(), imageData());
+  EXPECT_THAT(downloadLines()[10], HasSubstr("lost: fault aspi-error"));
+  EXPECT_THAT(downloadLines()[11], HasSubstr("block=10 len=2052 crc=ok -> GOOD"));
+  // Both stops reach the GUI thread, which owns the run and tells the user.
+  EXPECT_EQ(boxThreads.size(), 3u);  // the two stops and the completion
+  EXPECT_THAT(boxThreads, Each(gui->id()));
+  EXPECT_EQ(heap.live(), 0);
+}
+
+TEST_F(AspiDownloadTest, ARequestNeverCompletedLeavesTheGuiThreadFreeAndNothingSentTwice) {
+  ASSERT_NO_FATAL_FAILURE(startUp());
+  drive().planFault(20, sim::FaultKind::NoCompletion);
+  download();
+  download();  // a second Download must not send block 20 again
+  EXPECT_EQ(sent().size(), 21u);
+  EXPECT_EQ(appState.nextBlock, 20);
+  EXPECT_EQ(appState.runPhase, RunPhase::BlockOut);
+  EXPECT_EQ(heap.live(), 1) << "the manager still holds the request";
+  EXPECT_THAT(ui.messageBoxes(), IsEmpty());
+}
+
 // ---- Completion ----
 
 class FinishDownloadTest : public CoreTest {
@@ -326,7 +347,7 @@ class FinishDownloadTest : public CoreTest {
     appState.finalBlockBusy = 1;
     appState.progressMode = 1;
     appState.nextBlock = 64;
-    appState.discoveryFinished = 1;
+    appState.runPhase = RunPhase::Answered;
     ui.onTimerTick = [](WindowHandle) { progressTick(); };
   }
 };
@@ -353,7 +374,7 @@ TEST_F(FinishDownloadTest, FillsTheBarTellsTheUserThenAsksForTheRebootUntilOneIs
     ui.onMessageBox = [&](const MessageBoxCall&) { systemCallsAtMessage = system.log().size(); };
     ui.clear();
     appState.progressStep = c.stepBefore;
-    appState.completionStarted = 0;  // each case is a run of its own
+    appState.runPhase = RunPhase::Answered;  // each case is a run of its own
 
     mainWindowCommand(kCommandDownload, 64);
 

@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "download/run_guard.h"
-#include "download/update_journal.h"
+#include "download/run_log.h"
 #include "image/image_layout.h"
-#include "tests/fakes/download_fixture.h"
+#include "tests/fakes/harness_test.h"
 
 namespace flindor::testing {
 namespace {
@@ -92,7 +92,7 @@ const std::string kCautionBox =
     "about 30 seconds.\n  It will be displayed next message of Upgrading Drive's F/W is finished "
     "0x30";
 const std::string kTimerStarted = "set timer panel 1 1000";
-const std::string kHandOff = "command main 17187 17187";
+const std::string kHandOff = "command main 17187 17187";  // a transport's answer
 const std::string kCompletionBox =
     "box main [SUCCESS] \n\n    !!! UPDATE COMPLETE !!!\n\n!!! THIS WILL REBOOT YOUR PC !!!       "
     "0x40";
@@ -100,11 +100,7 @@ const std::string kCompletionBox =
 Expected expectedFor(Fault fault, int block) {
   const bool final = block == kFinalBlock;
   const std::string writeFailed = "box none [WARNING] FAIL TO Write Download FILE 0x30";
-  const std::vector<std::string> aspiStop = {"command main 17186 17186"};
-  auto with = [](std::vector<std::string> a, const std::vector<std::string>& b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-  };
+  const std::string aspiError = "box panel [WARNING] ERROR  !! 0x30";
   switch (fault) {
     case Fault::ImageOpenFails:
       if (block == 0) {  // the image is checked again before anything is sent
@@ -120,13 +116,15 @@ Expected expectedFor(Fault fault, int block) {
     case Fault::FileChanged:
       return {{"box panel [WARNING] FAIL TO READ FILE 0x30"}, false, Resume::RestoreAndDownload};
     case Fault::AspiNotAccepted:
-      return {with(aspiStop, {"box panel [WARNING] ERROR  !! 0x30"}), false, Resume::Download};
+      // Never taken by the manager: the final block's progress display ends again.
+      return {final ? std::vector<std::string>{"kill timer panel 1", aspiError}
+                    : std::vector<std::string>{aspiError},
+              false, Resume::Download};
     case Fault::AspiError:
     case Fault::AspiAborted:
       // Whether the drive programs its flash is unknown after a failed final block: the bar
       // goes on and the guards stay up for the programming allowance, then the run ends there.
-      return {with(aspiStop, {"box panel [WARNING] ERROR  !! 0x30"}), fault == Fault::AspiError,
-              final ? Resume::Never : Resume::Download};
+      return {{aspiError}, fault == Fault::AspiError, final ? Resume::Never : Resume::Download};
     case Fault::VolumeOpenFails: {
       const std::string openFailed =
           "box none [Info] DoRoroDor CreateHandle ERROR : \\\\.\\E:" + std::string(15, ' ') +
@@ -166,9 +164,8 @@ std::vector<std::uint8_t> changedImage(std::vector<std::uint8_t> image) {
 // Runs one back end's whole downloads under planned faults and reads what came of them.
 class FaultRun {
  public:
-  explicit FaultRun(DownloadTest& test, FakeUi& ui, FakeFiles& files, FakeSystem& system,
-                    sim::SimulatedBus& bus)
-      : test_(test), ui_(ui), files_(files), system_(system), bus_(bus) {}
+  explicit FaultRun(ProgramHarness& test)
+      : test_(test), ui_(test.ui), files_(test.files), system_(test.system), bus_(test.bus) {}
 
   // From the next run on, the log and the update record cannot be written once the log has begun.
   void failWritesOf(FakeLogFiles& log) { failingLog_ = &log; }
@@ -177,10 +174,11 @@ class FaultRun {
   void begin(const std::vector<std::pair<Fault, int>>& faults) {
     test_.restart();
     // As platform detection leaves it, for the log's first line.
-    std::strcpy(appState.productName,
-                appState.platformKind == 1 ? "Microsoft Windows 2000" : "Windows 98");
+    std::strcpy(appState.productName, appState.platformKind == kPassThroughPlatform
+                                          ? "Microsoft Windows 2000"
+                                          : "Windows 98");
     if (failingLog_ != nullptr) failingLog_->unwritable.clear();
-    journalStart();
+    logStart();
     if (failingLog_ != nullptr) {
       failingLog_->unwritable = "C:";
       system_.registryWritable = false;
@@ -190,7 +188,7 @@ class FaultRun {
     pendingImageFaults_.clear();
     for (const auto& [fault, block] : faults) {
       if (const auto drive = infoOf(fault).drive) {
-        test_.simulatedDrive().planFault(static_cast<std::uint8_t>(block), *drive);
+        test_.drive().planFault(static_cast<std::uint8_t>(block), *drive);
       } else {
         pendingImageFaults_.push_back({fault, block});
       }
@@ -269,7 +267,7 @@ class FaultRun {
   }
 
  private:
-  DownloadTest& test_;
+  ProgramHarness& test_;
   FakeUi& ui_;
   FakeFiles& files_;
   FakeSystem& system_;
@@ -291,7 +289,8 @@ std::vector<int> joined(std::vector<int> a, const std::vector<int>& b) {
 }
 
 // The checks of one fault at one block, on whichever back end `test` runs.
-void checkOneFault(FaultRun& run, DownloadTest& test, FakeSystem& system, Fault fault, int block) {
+void checkOneFault(FaultRun& run, ProgramHarness& test, Fault fault, int block) {
+  FakeSystem& system = test.system;
   SCOPED_TRACE(std::string(nameOf(fault)) + " at block " + std::to_string(block));
   const Expected want = expectedFor(fault, block);
   run.begin({{fault, block}});
@@ -312,13 +311,15 @@ void checkOneFault(FaultRun& run, DownloadTest& test, FakeSystem& system, Fault 
     EXPECT_THAT(boxes, ElementsAreArray({kCautionBox, kCompletionBox})) << "nothing but these";
     EXPECT_EQ(appState.nextBlock, kBlockCount);
     EXPECT_EQ(run.completionBoxes(), 1);
-    EXPECT_EQ(test.simulatedDrive().programmings(), 1);
-    EXPECT_EQ(test.simulatedDrive().flashed(), test.imageData());
+    EXPECT_EQ(test.drive().programmings(), 1);
+    EXPECT_EQ(test.drive().flashed(), test.imageData());
     return;
   }
   EXPECT_THAT(run.linesAfterChain(), ElementsAreArray(want.lines));
   EXPECT_EQ(appState.nextBlock, block);
-  EXPECT_EQ(appState.blockInFlight, 0u);
+  EXPECT_EQ(appState.runPhase, want.resume == Resume::Never ? RunPhase::ProgrammingUnknown
+                               : want.resume == Resume::OpenAndDownload ? RunPhase::Idle
+                                                                        : RunPhase::Stopped);
   EXPECT_EQ(appState.finalBlockBusy, want.resume == Resume::Never ? 1u : 0u);
   EXPECT_EQ(appState.progressMode, want.resume == Resume::Never ? 1u : 0u);
   EXPECT_EQ(run.timerRunning(), want.resume == Resume::Never);
@@ -357,12 +358,13 @@ void checkOneFault(FaultRun& run, DownloadTest& test, FakeSystem& system, Fault 
   EXPECT_EQ(run.blocksAnswered(), joined(sentBefore, range(block, kFinalBlock)));
   EXPECT_EQ(run.completionBoxes(), 1);
   EXPECT_TRUE(run.completed());
-  EXPECT_EQ(test.simulatedDrive().programmings(), 1);
-  EXPECT_EQ(test.simulatedDrive().flashed(), test.imageData());
+  EXPECT_EQ(test.drive().programmings(), 1);
+  EXPECT_EQ(test.drive().flashed(), test.imageData());
 }
 
 // Seeded random runs: several faults each, resumed until the run completes or may not go on.
-void randomRuns(FaultRun& run, DownloadTest& test, FakeSystem& system, Backend backend, int runs) {
+void randomRuns(FaultRun& run, ProgramHarness& test, Backend backend, int runs) {
+  FakeSystem& system = test.system;
   const char* given = std::getenv("FLINDOR_FAULT_SEED");
   const std::uint32_t seed =
       given != nullptr ? static_cast<std::uint32_t>(std::stoul(given)) : 20261207u;
@@ -400,8 +402,8 @@ void randomRuns(FaultRun& run, DownloadTest& test, FakeSystem& system, Backend b
     if (run.completed()) {
       ++completed;
       ASSERT_EQ(run.completionBoxes(), 1);
-      ASSERT_EQ(test.simulatedDrive().programmings(), 1);
-      ASSERT_EQ(test.simulatedDrive().flashed(), test.imageData());
+      ASSERT_EQ(test.drive().programmings(), 1);
+      ASSERT_EQ(test.drive().flashed(), test.imageData());
     } else {
       // Only a failed final block on the ASPI back end may end a run unfinished.
       ASSERT_TRUE(run.stuck()) << "a run that could go on was left";
@@ -420,12 +422,12 @@ void randomRuns(FaultRun& run, DownloadTest& test, FakeSystem& system, Backend b
 class PassThroughFaults : public PassThroughDownloadTest,
                           public ::testing::WithParamInterface<Fault> {
  protected:
-  FaultRun run{*this, ui, files, system, bus};
+  FaultRun run{*this};
 };
 
 class AspiFaults : public AspiDownloadTest, public ::testing::WithParamInterface<Fault> {
  protected:
-  FaultRun run{*this, ui, files, system, bus};
+  FaultRun run{*this};
 };
 
 // The matrix runs with a log and a record that cannot be written: what reaches the drive, and
@@ -433,20 +435,24 @@ class AspiFaults : public AspiDownloadTest, public ::testing::WithParamInterface
 TEST_P(PassThroughFaults, AtEveryBlock) {
   run.failWritesOf(logFiles);
   for (int block = 0; block < kBlockCount; ++block) {
-    checkOneFault(run, *this, system, GetParam(), block);
+    checkOneFault(run, *this, GetParam(), block);
     if (HasFailure()) return;  // the first broken block tells enough
   }
-  EXPECT_THAT(logFiles.lines(), ::testing::Each(::testing::HasSubstr(" started: ")))
+  EXPECT_THAT(logFiles.lines(),
+              ::testing::AllOf(::testing::SizeIs(kBlockCount),
+                               ::testing::Each(::testing::HasSubstr(" started: "))))
       << "nothing but the starts written";
 }
 
 TEST_P(AspiFaults, AtEveryBlock) {
   run.failWritesOf(logFiles);
   for (int block = 0; block < kBlockCount; ++block) {
-    checkOneFault(run, *this, system, GetParam(), block);
+    checkOneFault(run, *this, GetParam(), block);
     if (HasFailure()) return;
   }
-  EXPECT_THAT(logFiles.lines(), ::testing::Each(::testing::HasSubstr(" started: ")));
+  EXPECT_THAT(logFiles.lines(),
+              ::testing::AllOf(::testing::SizeIs(kBlockCount),
+                               ::testing::Each(::testing::HasSubstr(" started: "))));
 }
 
 auto faultName = [](const ::testing::TestParamInfo<Fault>& info) { return nameOf(info.param); };
@@ -467,13 +473,13 @@ class PassThroughRandomFaults : public PassThroughDownloadTest {};
 class AspiRandomFaults : public AspiDownloadTest {};
 
 TEST_F(PassThroughRandomFaults, SeveralFaultsPerRunAlwaysEndFlashedOnceOrNotAtAll) {
-  FaultRun run{*this, ui, files, system, bus};
-  randomRuns(run, *this, system, Backend::PassThrough, kRandomRuns);
+  FaultRun run{*this};
+  randomRuns(run, *this, Backend::PassThrough, kRandomRuns);
 }
 
 TEST_F(AspiRandomFaults, SeveralFaultsPerRunAlwaysEndFlashedOnceOrNotAtAll) {
-  FaultRun run{*this, ui, files, system, bus};
-  randomRuns(run, *this, system, Backend::Aspi, kRandomRuns);
+  FaultRun run{*this};
+  randomRuns(run, *this, Backend::Aspi, kRandomRuns);
 }
 
 // ---- the log ----
@@ -545,8 +551,9 @@ std::vector<std::string> expectedLog(const LogRow& row, bool completes) {
   return log;
 }
 
-void checkLogs(DownloadTest& test, FaultRun& run, FakeLogFiles& logFiles, FakeSystem& system,
-               Backend backend) {
+void checkLogs(ProgramHarness& test, FaultRun& run, Backend backend) {
+  FakeLogFiles& logFiles = test.logFiles;
+  FakeSystem& system = test.system;
   for (const LogRow& row : kLogRows) {
     if (row.backend != backend) continue;
     SCOPED_TRACE(row.fault ? nameOf(*row.fault) : "clean run");
@@ -566,13 +573,13 @@ void checkLogs(DownloadTest& test, FaultRun& run, FakeLogFiles& logFiles, FakeSy
 }
 
 TEST_F(PassThroughRandomFaults, TheLogSaysWhatHappenedInEachRun) {
-  FaultRun run{*this, ui, files, system, bus};
-  checkLogs(*this, run, logFiles, system, PassThrough);
+  FaultRun run{*this};
+  checkLogs(*this, run, PassThrough);
 }
 
 TEST_F(AspiRandomFaults, TheLogSaysWhatHappenedInEachRun) {
-  FaultRun run{*this, ui, files, system, bus};
-  checkLogs(*this, run, logFiles, system, Aspi);
+  FaultRun run{*this};
+  checkLogs(*this, run, Aspi);
 }
 
 }  // namespace

@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <string>
 
+#include "download/download_messages.h"
 #include "platform/format_text.h"
-#include "scsi/scsi_messages.h"
 
 namespace flindor {
 namespace {
@@ -29,14 +29,14 @@ TEST(FormatText, WritesWhatSnprintfWrites) {
     int number;        // for %d formats
     std::size_t size;
   } const cases[] = {
-      {scsi_text::kOpenFailedFormat, "\\\\.\\D:              ", 0, 100},
-      {scsi_text::kOpenFailedFormat, path.c_str(), 0, 100},
-      {scsi_text::kOpenFailedFormat, "", 0, 1},
-      {scsi_text::kWriteErrorFormat, nullptr, 0, 100},
-      {scsi_text::kWriteErrorFormat, nullptr, 62, 100},
-      {scsi_text::kWriteErrorFormat, nullptr, -7, 100},
-      {scsi_text::kWriteErrorFormat, nullptr, INT_MIN, 100},
-      {scsi_text::kWriteErrorFormat, nullptr, 12345, 30},
+      {download_text::kOpenFailedFormat, "\\\\.\\D:              ", 0, 100},
+      {download_text::kOpenFailedFormat, path.c_str(), 0, 100},
+      {download_text::kOpenFailedFormat, "", 0, 1},
+      {download_text::kWriteErrorFormat, nullptr, 0, 100},
+      {download_text::kWriteErrorFormat, nullptr, 62, 100},
+      {download_text::kWriteErrorFormat, nullptr, -7, 100},
+      {download_text::kWriteErrorFormat, nullptr, INT_MIN, 100},
+      {download_text::kWriteErrorFormat, nullptr, 12345, 30},
       // The log's numbers: dates and times, registers and status bytes.
       {"[%05d]", nullptr, -42, 100},
       {"[%08X]", nullptr, 0x1A2B, 100},

@@ -4,6 +4,8 @@
 #include "platform/private_commands.h"
 #include "scsi/discovery.h"
 #include "shell/window_messages.h"
+#include "state/command_ids.h"
+#include "state/platform_kind.h"
 #include "tests/fakes/core_fixture.h"
 
 namespace flindor::testing {
@@ -14,7 +16,7 @@ using ::testing::IsEmpty;
 
 class MainWindowCommandsTest : public CoreTest {
  protected:
-  MainWindowCommandsTest() { appState.discoveryFinished = 1; }
+  MainWindowCommandsTest() { appState.runPhase = RunPhase::Idle; }
   // A command as the window system delivers it: the notification code in the high word.
   void command(std::uint16_t id, std::intptr_t lParam = 0, std::uint16_t code = 0) {
     mainWindowCommand((std::uintptr_t{code} << 16) | id, lParam);
@@ -35,8 +37,8 @@ TEST_F(MainWindowCommandsTest, RoutesMenuToolbarAndAcceleratorCommandsAlike) {
 }
 
 TEST_F(MainWindowCommandsTest, PrivateCommandsActOnlyWithTheTokenTheProgramGaveThemOnce) {
-  appState.discoveryFinished = 0;
-  appState.platformKind = 1;
+  appState.runPhase = RunPhase::Discovering;
+  appState.platformKind = kPassThroughPlatform;
   // What another program can send: the id in both low words, anything above them.
   command(kCommandNextInquiry, kCommandNextInquiry);
   command(kCommandNextInquiry, 0x7FFF0000 | kCommandNextInquiry);

@@ -4,6 +4,7 @@
 #include "image/image_commands.h"
 #include "image/image_messages.h"
 #include "platform/log_file.h"
+#include "state/command_ids.h"
 #include "tests/fakes/core_fixture.h"
 
 namespace flindor::testing {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "scsi/block_answer.h"
 #include "tests/fakes/core_fixture.h"
 #include "tests/fakes/fake_volumes.h"
 
@@ -15,7 +16,7 @@ using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
 const std::string kBlanks(14, ' ');
-constexpr PassThroughFailure kNone = PassThroughFailure::None;
+using enum BlockAnswerKind;
 
 std::vector<std::uint8_t> cdbOf(const PassThroughRequest& r) {
   return {r.record.Cdb, r.record.Cdb + 16};
@@ -44,6 +45,16 @@ class PassThroughTransportTest : public CoreTest {
     EXPECT_EQ(std::vector<std::uint8_t>(r.sense, r.sense + 32), std::vector<std::uint8_t>(32, 0));
   }
 
+  // One DownloadCommand to the drive of entry `entry`, its worker run at once: the answer it
+  // handed to the main window.
+  BlockAnswer sendBlock(std::uint8_t entry, std::uint8_t block) {
+    blockAnswer = {};
+    blockAnswer.block = 0xFF;
+    passThroughSendBlock(appState.driveTable[entry], block);
+    EXPECT_EQ(ui.log().back(), "command main 17187 17187");
+    return blockAnswer;
+  }
+
   FakeVolumes volumes;
 };
 
@@ -69,7 +80,9 @@ TEST_F(PassThroughTransportTest, DownloadRequestsCarryTheBlockWithItsLengthAndTi
     std::uint32_t length, timeout;
   };
   for (const Case c : {Case{0, 2052, 2}, Case{62, 2052, 2}, Case{63, 2056, 200}}) {
-    EXPECT_EQ(passThroughBlock(0, c.block).failure, kNone);
+    const BlockAnswer answer = sendBlock(0, c.block);
+    EXPECT_EQ(answer.kind, Completed);
+    EXPECT_EQ(answer.block, c.block);
     const PassThroughRequest& r = volumes.requests.back();
     expectCommonFields(r);
     EXPECT_EQ(r.record.DataIn, 0);
@@ -100,52 +113,55 @@ TEST_F(PassThroughTransportTest, InquiryAnswersIntoAClearedBufferAndTellsHowMany
   }
 }
 
-TEST_F(PassThroughTransportTest, AVolumeThatCannotBeOpenedIsSilentForInquiryAndNamedForDownload) {
+// A transport shows nothing: the download tells the user what its answer means.
+TEST_F(PassThroughTransportTest, AVolumeThatCannotBeOpenedIsAnInquiryThatFailedAndABlockNotSent) {
   volumes.openFails = true;
   EXPECT_EQ(passThroughInquiry(1), 0);
-  EXPECT_THAT(ui.log(), IsEmpty());
-
-  EXPECT_EQ(passThroughBlock(1, 9).failure, PassThroughFailure::VolumeNotOpened);
-  const std::string text = "DoRoroDor CreateHandle ERROR : \\\\.\\E:" + kBlanks + " ";
-  EXPECT_THAT(ui.boxLog(), ElementsAre("box none [Info] " + text + " 0x30"));
-  EXPECT_EQ(appState.messageText, text);
+  const BlockAnswer answer = sendBlock(1, 9);
+  EXPECT_EQ(answer.kind, NotSent);
+  EXPECT_EQ(answer.notSent, NotSentReason::VolumeNotOpened);
+  EXPECT_THAT(volumes.openedPaths, ElementsAre("\\\\.\\E:" + kBlanks, "\\\\.\\E:" + kBlanks));
   EXPECT_TRUE(volumes.requests.empty());
+  EXPECT_THAT(ui.boxLog(), IsEmpty());
 }
 
-TEST_F(PassThroughTransportTest, AnErrorStatusFailsSilentlyWhateverTheCallReturned) {
+TEST_F(PassThroughTransportTest, AnErrorStatusIsTheDrivesWhateverTheCallReturned) {
   volumes.scsiStatus = 0x02;  // CHECK CONDITION
   for (bool callSucceeds : {true, false}) {
     volumes.callSucceeds = callSucceeds;
     EXPECT_EQ(passThroughInquiry(0), 0);
-    EXPECT_EQ(passThroughBlock(0, 5).failure, PassThroughFailure::DriveRefused);
-    EXPECT_EQ(passThroughBlock(0, 63).failure, PassThroughFailure::DriveRefused);
+    for (const std::uint8_t block : {std::uint8_t{5}, std::uint8_t{63}}) {
+      const BlockAnswer answer = sendBlock(0, block);
+      EXPECT_EQ(answer.kind, DriveError);
+      EXPECT_EQ(answer.status, 0x02);
+    }
   }
   EXPECT_THAT(ui.boxLog(), IsEmpty());
   EXPECT_EQ(volumes.openHandles(), 0);
 }
 
-TEST_F(PassThroughTransportTest, AFailedCallIsReportedOnlyForBlocksBeforeTheFinalOne) {
+TEST_F(PassThroughTransportTest, AFailedCallIsARefusalByTheHostOrAFailureAfterTheBlockWentOut) {
   volumes.callSucceeds = false;
-  volumes.callError = 87;
-  EXPECT_EQ(passThroughInquiry(0), 0);
-  const PassThroughOutcome final = passThroughBlock(0, 63);
-  EXPECT_EQ(final.failure, PassThroughFailure::CallFailed);
-  EXPECT_EQ(final.error, 87u) << "the system's reason goes to the download";
+  for (const auto& [error, kind] : {std::pair{87u, RefusedByHost},
+                                    {5u, RefusedByHost},
+                                    {1117u, CallFailed},
+                                    {21u, CallFailed}}) {
+    volumes.callError = error;
+    EXPECT_EQ(passThroughInquiry(0), 0);
+    const BlockAnswer answer = sendBlock(0, 63);
+    EXPECT_EQ(answer.kind, kind) << error;
+    EXPECT_EQ(answer.error, error) << "the system's reason goes to the download";
+  }
   EXPECT_THAT(ui.boxLog(), IsEmpty());
-
-  EXPECT_EQ(passThroughBlock(0, 5).failure, PassThroughFailure::CallFailed);
-  EXPECT_THAT(ui.boxLog(), ElementsAre("box none [Info]  Download File Write Error : 5 0x30"));
-  EXPECT_STREQ(appState.messageText, " Download File Write Error : 5");
   EXPECT_EQ(volumes.openHandles(), 0);
 }
 
-TEST_F(PassThroughTransportTest, AnEntryIndexOutsideTheTableOpensNothing) {
+TEST_F(PassThroughTransportTest, AnEntryIndexOutsideTheTableOrNoThreadOpensNothing) {
   EXPECT_EQ(passThroughInquiry(kDriveTableSize), 0);
-  EXPECT_EQ(passThroughBlock(200, 0).failure, PassThroughFailure::NotStarted);
-  EXPECT_THAT(volumes.openedPaths, IsEmpty());
-  EXPECT_THAT(ui.boxLog(), IsEmpty()) << "no volume to name";
   worker.startFails = true;  // no thread for the command: nothing reaches the drive
-  EXPECT_EQ(passThroughBlock(0, 0).failure, PassThroughFailure::NotStarted);
+  const BlockAnswer answer = sendBlock(0, 0);
+  EXPECT_EQ(answer.kind, NotSent);
+  EXPECT_EQ(answer.notSent, NotSentReason::NoThread);
   EXPECT_THAT(volumes.openedPaths, IsEmpty());
 }
 

@@ -113,11 +113,5 @@ TEST_F(PlatformDetectionTest, LongestNamesThatFitAreKeptTerminated) {
   EXPECT_EQ(productName(), "Windows XP");
 }
 
-// The kinds as start-up stores them and every part of the program tests them.
-TEST(PlatformKinds, AreZeroForAspiAndOneForPassThrough) {
-  EXPECT_EQ(kAspiPlatform, 0);
-  EXPECT_EQ(kPassThroughPlatform, 1);
-}
-
 }  // namespace
 }  // namespace flindor::testing

@@ -10,13 +10,13 @@
 #include "download/run_guard.h"
 #include "image/image_layout.h"
 #include "platform/private_commands.h"
-#include "scsi/discovery.h"
-#include "scsi/pass_through_transport.h"
+#include "scsi/block_answer.h"
 #include "scsi/scsi_commands.h"
 #include "shell/dialog_replies.h"
 #include "shell/main_window_commands.h"
 #include "shell/window_messages.h"
-#include "tests/fakes/download_fixture.h"
+#include "state/command_ids.h"
+#include "tests/fakes/harness_test.h"
 
 namespace flindor::testing {
 namespace {
@@ -36,21 +36,45 @@ enum class Moment {
   AfterAllowance,  // the same, once the drive has had its time to program
 };
 
-// Whether the system may stop, whether closing asks, and the session holds in force.
-using Decisions = std::tuple<bool, bool, int>;
+// The phase the run is in, whether the system may stop, whether closing asks, whether a
+// Download may act, the session holds in force, and whether the progress timer runs.
+using Decisions = std::tuple<RunPhase, bool, bool, bool, int, bool>;
 
 struct MomentRow {
   Moment moment;
-  Decisions want;
+  Decisions passThrough, aspi;
 };
-// The same on both back ends.
+constexpr Decisions same(RunPhase phase, bool stop, bool asks, bool acts, int held, bool timer) {
+  return {phase, stop, asks, acts, held, timer};
+}
+using enum RunPhase;
 constexpr MomentRow kMoments[] = {
-    {Moment::Idle, {true, false, 0}},           {Moment::Sending, {false, true, 1}},
-    {Moment::CautionOpen, {false, false, 1}},   {Moment::FinalBlockBusy, {false, true, 1}},
-    {Moment::Complete, {true, false, 0}},       {Moment::Stopped, {true, false, 0}},
-    {Moment::FinalFailed, {true, false, 0}},    {Moment::FinalUnknown, {false, true, 1}},
-    {Moment::AfterAllowance, {true, false, 0}},
+    {Moment::Idle, same(Idle, true, false, true, 0, false),
+     same(Idle, true, false, true, 0, false)},
+    {Moment::Sending, same(BlockOut, false, true, false, 1, false),
+     same(BlockOut, false, true, false, 1, false)},
+    {Moment::CautionOpen, same(CautionOpen, false, false, false, 1, false), {}},
+    {Moment::FinalBlockBusy, same(FinalBlockOut, false, true, false, 1, true),
+     same(FinalBlockOut, false, true, false, 1, true)},
+    {Moment::Complete, same(Completing, true, false, false, 0, false),
+     same(Completing, true, false, false, 0, false)},
+    {Moment::Stopped, same(Stopped, true, false, true, 0, false),
+     same(Stopped, true, false, true, 0, false)},
+    {Moment::FinalFailed, same(Stopped, true, false, true, 0, false),
+     same(Stopped, true, false, true, 0, false)},
+    {Moment::FinalUnknown, same(ProgrammingUnknown, false, true, false, 1, true),
+     same(ProgrammingUnknown, false, true, false, 1, true)},
+    // Counted as done, the pass-through block goes on to the completion; on ASPI nothing does.
+    {Moment::AfterAllowance, same(Completing, true, false, false, 0, false),
+     same(FinalFailed, true, false, false, 0, false)},
 };
+
+// Whether the progress timer runs, as the user interface was told.
+bool timerRunning(const FakeUi& ui) {
+  const auto log = ui.log();
+  return std::count(log.begin(), log.end(), "set timer panel 1 1000") >
+         std::count(log.begin(), log.end(), "kill timer panel 1");
+}
 
 // The faults that bring a back end's run to the moments of a stop.
 struct StopFaults {
@@ -62,8 +86,9 @@ constexpr StopFaults kAspiStops{sim::FaultKind::AspiError, sim::FaultKind::NotAc
                                 sim::FaultKind::AspiError};
 
 // Brings a fresh run to `moment` and runs `atMoment` there, on the GUI thread.
-void runTo(DownloadTest& test, FakeUi& ui, Moment moment, const std::function<void()>& atMoment,
+void runTo(ProgramHarness& test, Moment moment, const std::function<void()>& atMoment,
            const StopFaults& faults) {
+  FakeUi& ui = test.ui;
   test.restart();
   test.startUp();
   switch (moment) {
@@ -84,14 +109,14 @@ void runTo(DownloadTest& test, FakeUi& ui, Moment moment, const std::function<vo
       };
       break;
     case Moment::Stopped:
-      test.simulatedDrive().planFault(10, faults.stop);
+      test.drive().planFault(10, faults.stop);
       break;
     case Moment::FinalFailed:
-      test.simulatedDrive().planFault(63, faults.finalFailure);
+      test.drive().planFault(63, faults.finalFailure);
       break;
     case Moment::FinalUnknown:
     case Moment::AfterAllowance:
-      test.simulatedDrive().planFault(63, faults.finalUnknown);
+      test.drive().planFault(63, faults.finalUnknown);
       break;
   }
   test.download();
@@ -100,35 +125,37 @@ void runTo(DownloadTest& test, FakeUi& ui, Moment moment, const std::function<vo
 }
 
 // Brings a fresh run to `moment` and reads the decisions there.
-Decisions decisionsAt(DownloadTest& test, FakeUi& ui, FakeSessionGuard& session, Moment moment,
-                      const StopFaults& faults) {
+Decisions decisionsAt(ProgramHarness& test, Moment moment, const StopFaults& faults) {
   Decisions seen{};
   runTo(
-      test, ui, moment,
+      test, moment,
       [&] {
-        seen = {systemMayStop(), closeAsksFirst(), session.held()};
+        const AppState& s = appState;
+        seen = {s.runPhase,          systemMayStop(),
+                closeAsksFirst(),    s.closeQuestionOpen == 0 && downloadMayAct(s.runPhase),
+                test.session.held(), timerRunning(test.ui)};
       },
       faults);
   return seen;
 }
 
 // The table, on the back end `test` runs; the caution box is the pass-through back end's only.
-void expectAtEveryMoment(DownloadTest& test, FakeUi& ui, FakeSessionGuard& session,
-                         const StopFaults& faults) {
+void expectAtEveryMoment(ProgramHarness& test, const StopFaults& faults) {
+  const bool passThrough = test.platform() == kPassThroughPlatform;
   for (const MomentRow& row : kMoments) {
-    if (row.moment == Moment::CautionOpen && appState.platformKind != 1) continue;
-    EXPECT_EQ(decisionsAt(test, ui, session, row.moment, faults), row.want)
+    if (row.moment == Moment::CautionOpen && !passThrough) continue;
+    EXPECT_EQ(decisionsAt(test, row.moment, faults), passThrough ? row.passThrough : row.aspi)
         << "moment " << static_cast<int>(row.moment);
   }
-  EXPECT_EQ(session.held(), 0);
+  EXPECT_EQ(test.session.held(), 0);
 }
 
 TEST_F(PassThroughDownloadTest, ShutdownAndCloseAreRefusedExactlyWhileTheDriveIsAtRisk) {
-  expectAtEveryMoment(*this, ui, session, kPassThroughStops);
+  expectAtEveryMoment(*this, kPassThroughStops);
 }
 
 TEST_F(AspiDownloadTest, ShutdownAndCloseAreRefusedExactlyWhileTheDriveIsAtRisk) {
-  expectAtEveryMoment(*this, ui, session, kAspiStops);
+  expectAtEveryMoment(*this, kAspiStops);
 }
 
 // ---- Closing ----
@@ -141,13 +168,13 @@ TEST_F(PassThroughDownloadTest, ClosingWhileTheCautionIsOpenNeverSendsTheFinalBl
     }
   };
   download();
-  EXPECT_EQ(tapped.downloads.size(), 63u);
-  EXPECT_EQ(drive.programmings(), 0);
+  EXPECT_EQ(sent().size(), 63u);
+  EXPECT_EQ(drive().programmings(), 0);
   EXPECT_EQ(appState.finalBlockBusy, 0u) << "no progress bar, no timer";
   EXPECT_EQ(session.held(), 0);
   EXPECT_THAT(system.log(), ::testing::IsEmpty());
   download();  // whatever arrives now sends nothing
-  EXPECT_EQ(tapped.downloads.size(), 63u);
+  EXPECT_EQ(sent().size(), 63u);
 }
 
 TEST_F(AspiDownloadTest, ClosingWhileABlockIsOutAsksAndOnlyNoLetsTheRunGoOn) {
@@ -156,7 +183,7 @@ TEST_F(AspiDownloadTest, ClosingWhileABlockIsOutAsksAndOnlyNoLetsTheRunGoOn) {
     ASSERT_NO_FATAL_FAILURE(startUp());
     const std::size_t before = downloadLines().size();
     // After Yes the request ends in an error: nothing of it may show.
-    if (yes) drive.planFault(20, sim::FaultKind::AspiError);
+    if (yes) drive().planFault(20, sim::FaultKind::AspiError);
     ui.onAsk = [yes](const MessageBoxCall&) { return yes; };
     bool mayClose = !yes;
     whileDriveHas(20, [&] { mayClose = mainWindowMayClose(); });
@@ -172,7 +199,7 @@ TEST_F(AspiDownloadTest, ClosingWhileABlockIsOutAsksAndOnlyNoLetsTheRunGoOn) {
       EXPECT_TRUE(ui.boxLog().empty());
       EXPECT_THAT(system.log(), ::testing::IsEmpty());
     } else {
-      EXPECT_EQ(drive.flashed(), imageData());
+      EXPECT_EQ(drive().flashed(), imageData());
       EXPECT_EQ(system.count("exit windows 6 0"), 1);
     }
   }
@@ -200,51 +227,55 @@ constexpr QuestionRow kQuestionRows[] = {
     {10, true, true, 11, false, false, false},  {10, true, false, 11, false, true, false},
 };
 
-void expectTheQuestionParksTheRun(DownloadTest& test, FakeUi& ui, FakeSystem& system,
-                                  sim::FaultKind failure, const char* failureText) {
+void expectTheQuestionParksTheRun(ProgramHarness& test, sim::FaultKind failure,
+                                  const char* failureText) {
   for (const QuestionRow& row : kQuestionRows) {
     SCOPED_TRACE("close while block " + std::to_string(row.block) + " is out" +
                  (row.failing ? " and fails, " : ", ") + (row.yes ? "Yes" : "No"));
     test.restart();
     ASSERT_NO_FATAL_FAILURE(test.startUp());
     const std::size_t before = test.downloadLines().size();
-    if (row.failing) test.simulatedDrive().planFault(static_cast<std::uint8_t>(row.block), failure);
+    if (row.failing) test.drive().planFault(static_cast<std::uint8_t>(row.block), failure);
     test.closeWhileOut(row.block, row.yes);
     test.download();
     EXPECT_EQ(test.downloadLines().size() - before, row.answered);
-    const auto boxes = ui.messageBoxes();
+    const auto boxes = test.ui.messageBoxes();
     const bool caution = std::any_of(boxes.begin(), boxes.end(), [](const MessageBoxCall& box) {
       return box.text.rfind("\n  Cautions :", 0) == 0;
     });
-    EXPECT_EQ(caution, row.caution && appState.platformKind == 1);
+    EXPECT_EQ(caution, row.caution && test.platform() == kPassThroughPlatform);
     EXPECT_EQ(std::count_if(boxes.begin(), boxes.end(),
                             [&](const MessageBoxCall& box) { return box.text == failureText; }),
               row.failureTold ? 1 : 0);
-    EXPECT_EQ(system.count("exit windows 6 0"), row.completed ? 1 : 0);
-    EXPECT_EQ(appState.closing, row.yes ? 1u : 0u);
+    EXPECT_EQ(test.system.count("exit windows 6 0"), row.completed ? 1 : 0);
+    EXPECT_EQ(appState.runPhase == RunPhase::Closing, row.yes);
+    EXPECT_EQ(test.closesWhileAsking, 0) << "a second close while the question is open";
     if (row.completed) {
-      EXPECT_EQ(test.simulatedDrive().flashed(), test.imageData());
+      EXPECT_EQ(test.drive().flashed(), test.imageData());
     }
   }
 }
 
 TEST_F(PassThroughDownloadTest, NothingMovesWhileTheCloseQuestionIsOpen) {
-  expectTheQuestionParksTheRun(*this, ui, system, sim::FaultKind::CheckCondition,
+  expectTheQuestionParksTheRun(*this, sim::FaultKind::CheckCondition,
                                "FAIL TO Write Download FILE");
 }
 
 TEST_F(AspiDownloadTest, NothingMovesWhileTheCloseQuestionIsOpen) {
-  expectTheQuestionParksTheRun(*this, ui, system, sim::FaultKind::AspiError, "ERROR  !!");
+  expectTheQuestionParksTheRun(*this, sim::FaultKind::AspiError, "ERROR  !!");
 }
 
 // A Download that reaches the GUI thread between a failed block and its stop message sends
 // nothing; the stop then lets the system stop, and the next Download resumes with the hold up.
 TEST_F(AspiDownloadTest, ADownloadBeforeTheStopIsTakenSendsNothing) {
   ASSERT_NO_FATAL_FAILURE(startUp());
-  drive.planFault(20, sim::FaultKind::AspiError);
+  drive().planFault(20, sim::FaultKind::AspiError);
   const auto route = ui.onCommand;
   ui.onCommand = [&, route](WindowHandle window, std::uintptr_t id, std::intptr_t lParam) {
-    if (lowWord(id) == kCommandDownloadStopped) userCommandLater(kCommandDownload);
+    // On the manager's thread, with the answer written and not yet taken.
+    if (lowWord(id) == kCommandBlockAnswered && blockAnswer.block == 20) {
+      commandLater(kCommandDownload);
+    }
     route(window, id, lParam);
   };
   download();
@@ -256,7 +287,7 @@ TEST_F(AspiDownloadTest, ADownloadBeforeTheStopIsTakenSendsNothing) {
   whileDriveHas(30, [&] { heldWhileOut = session.held(); });
   download();
   EXPECT_EQ(heldWhileOut, 1);
-  EXPECT_EQ(drive.flashed(), imageData());
+  EXPECT_EQ(drive().flashed(), imageData());
 }
 
 // ---- The final block ----
@@ -273,7 +304,7 @@ TEST_F(PassThroughDownloadTest, AFinalBlockTheSystemRefusedIsAFailureAnyOtherFai
   for (const Row row : kRows) {
     restart();
     ASSERT_NO_FATAL_FAILURE(startUp());
-    tapped.refuse = [&row](const ScsiPassThroughDirect& r) {
+    refuse = [&row](const ScsiPassThroughDirect& r) {
       return r.Cdb[kDownloadBlockByte] == kFinalBlock ? row.error : std::uint32_t{0};
     };
     download();
@@ -295,7 +326,7 @@ TEST_F(PassThroughDownloadTest, AFinalBlockTheSystemRefusedIsAFailureAnyOtherFai
   bus.settings.programmingDelayMs = 250000;
   download();
   EXPECT_EQ(system.count("exit windows 6 0"), 1);
-  EXPECT_EQ(drive.flashed(), imageData());
+  EXPECT_EQ(drive().flashed(), imageData());
 }
 
 TEST_F(AspiDownloadTest, ADownloadBetweenTheLastBlockAndItsChainingMessageCompletesOnce) {
@@ -303,50 +334,41 @@ TEST_F(AspiDownloadTest, ADownloadBetweenTheLastBlockAndItsChainingMessageComple
   const auto route = ui.onCommand;
   ui.onCommand = [&, route](WindowHandle window, std::uintptr_t id, std::intptr_t lParam) {
     // The user's Download reaches the GUI thread first, with nextBlock already 64.
-    if (lowWord(id) == kCommandDownload && lParam == 64) userCommandLater(kCommandDownload);
+    if (lowWord(id) == kCommandDownload && lParam == 64) commandLater(kCommandDownload);
     route(window, id, lParam);
   };
   download();
   const auto log = ui.log();
   EXPECT_EQ(std::count(log.begin(), log.end(), "beep"), 1);
   EXPECT_EQ(system.count("exit windows 6 0"), 1);
-  EXPECT_EQ(drive.programmings(), 1);
+  EXPECT_EQ(drive().programmings(), 1);
 }
 
 // ---- The pass-through worker on threads of its own ----
 
-class PassThroughThreadingTest : public PassThroughDownloadTest {
+class PassThroughThreadingTest : public HarnessTest {
  protected:
-  PassThroughThreadingTest() {
-    ports().worker = &threads;
-    gui.routeCommands(ui, [this](WindowHandle, std::uintptr_t wParam, std::intptr_t lParam) {
-      if (lowWord(wParam) == kCommandPassThroughFinished)
-        handOffThreads.push_back(std::this_thread::get_id());
-      mainWindowCommand(wParam, lParam);
-    });
-  }
-  ThreadWorker threads;
-  FakeGuiThread gui;
-  std::vector<std::thread::id> handOffThreads;  // GUI thread only
+  PassThroughThreadingTest()
+      : HarnessTest({.platform = kPassThroughPlatform, .run = Run::Threads}) {}
 };
 
 TEST_F(PassThroughThreadingTest, EachBlockRunsOffTheGuiThreadAndItsOutcomeIsHandledOnIt) {
   ASSERT_NO_FATAL_FAILURE(startUp());
-  std::vector<std::thread::id> driveThreads;
-  tapped.beforeDrive = [&](const ScsiPassThroughDirect&) {
-    driveThreads.push_back(std::this_thread::get_id());
+  std::vector<std::thread::id> driveThreads;  // each job's own thread, one at a time
+  beforeDrive = [&](int) { driveThreads.push_back(std::this_thread::get_id()); };
+  std::vector<std::thread::id> handOffThreads;  // where each answer was taken
+  beforeAnswer = [&](std::uintptr_t, std::intptr_t) {
+    handOffThreads.push_back(std::this_thread::get_id());
+    return true;
   };
-  drive.planFault(30, sim::FaultKind::CheckCondition);
-  for (int user = 0; user < 2; ++user) {
-    gui.send([] { mainWindowCommand(kCommandDownload, 0); });
-    threads.joinAll();  // each job ends after its hand-off, which started the next
-    gui.waitUntilIdle();
-  }
-  EXPECT_EQ(drive.flashed(), imageData());
+  drive().planFault(30, sim::FaultKind::CheckCondition);
+  download();
+  download();
+  EXPECT_EQ(drive().flashed(), imageData());
   EXPECT_EQ(driveThreads.size(), 65u);
-  EXPECT_THAT(driveThreads, Each(Ne(gui.id())));
+  EXPECT_THAT(driveThreads, Each(Ne(gui->id())));
   EXPECT_EQ(handOffThreads.size(), 65u);
-  EXPECT_THAT(handOffThreads, Each(gui.id()));
+  EXPECT_THAT(handOffThreads, Each(gui->id()));
   EXPECT_EQ(system.count("exit windows 6 0"), 1);
   EXPECT_EQ(session.held(), 0);
 }
@@ -355,7 +377,7 @@ TEST_F(PassThroughThreadingTest, EachBlockRunsOffTheGuiThreadAndItsOutcomeIsHand
 
 // The program's own commands, which any program can send the main window too.
 constexpr std::uint16_t kPrivateIds[] = {kCommandNextInquiry, kCommandDiscoveryFinished,
-                                         kCommandDownloadStopped, kCommandPassThroughFinished};
+                                         kCommandBlockAnswered, kCommandUpdateVerdict};
 
 // Keeps the last genuine message of each id the main window received, to send it once more.
 class Forger {
@@ -392,32 +414,32 @@ class Forger {
 };
 
 // Each private command forged at each moment: the run goes exactly as it goes without them.
-void expectForgeriesChangeNothing(DownloadTest& test, FakeUi& ui, FakeSystem& system,
-                                  const StopFaults& faults) {
+void expectForgeriesChangeNothing(ProgramHarness& test, const StopFaults& faults) {
+  FakeUi& ui = test.ui;
   Forger forger(ui);
   auto outcome = [&] {
-    sim::SimulatedDrive& drive = test.simulatedDrive();
+    sim::SimulatedDrive& drive = test.drive();
     // Sorted: on ASPI a completion's send and the GUI thread's own calls are logged as they
     // come, in either order.
     std::vector<std::string> log = ui.log();
     std::sort(log.begin(), log.end());
-    return std::tuple(log, system.log(), drive.programmings(), drive.flashed() == test.imageData(),
-                      int{appState.nextBlock}, appState.downloadConfirmed, appState.imageOpen,
-                      appState.selectedDrive);
+    return std::tuple(log, test.system.log(), drive.programmings(),
+                      drive.flashed() == test.imageData(), int{appState.nextBlock},
+                      appState.downloadConfirmed, appState.imageOpen, appState.selectedDrive);
   };
   for (const MomentRow& row : kMoments) {
-    if (row.moment == Moment::CautionOpen && appState.platformKind != 1) continue;
+    if (row.moment == Moment::CautionOpen && test.platform() != kPassThroughPlatform) continue;
     // The moment, then what the person does next: the Download, or again after a stop.
     auto run = [&](const std::function<void()>& atMoment) {
       forger.forget();
-      runTo(test, ui, row.moment, atMoment, faults);
+      runTo(test, row.moment, atMoment, faults);
       if (row.moment == Moment::Idle || row.moment >= Moment::Stopped) test.download();
     };
     run([] {});
     const auto alone = outcome();
     run([&] {
       for (const PrivateCommand& message : forger.forgeries()) {
-        test.deliver(message.wParam, message.lParam);
+        test.command(message.wParam, message.lParam);
       }
     });
     EXPECT_EQ(outcome(), alone) << "moment " << static_cast<int>(row.moment);
@@ -425,11 +447,11 @@ void expectForgeriesChangeNothing(DownloadTest& test, FakeUi& ui, FakeSystem& sy
 }
 
 TEST_F(PassThroughDownloadTest, PrivateCommandsForgedAtAnyMomentChangeNothing) {
-  expectForgeriesChangeNothing(*this, ui, system, kPassThroughStops);
+  expectForgeriesChangeNothing(*this, kPassThroughStops);
 }
 
 TEST_F(AspiDownloadTest, PrivateCommandsForgedAtAnyMomentChangeNothing) {
-  expectForgeriesChangeNothing(*this, ui, system, kAspiStops);
+  expectForgeriesChangeNothing(*this, kAspiStops);
 }
 
 }  // namespace

@@ -9,7 +9,8 @@
 #include "shell/control_panel.h"
 #include "shell/main_window_commands.h"
 #include "shell/window_messages.h"
-#include "tests/fakes/download_fixture.h"
+#include "state/command_ids.h"
+#include "tests/fakes/harness_test.h"
 
 namespace flindor::testing {
 namespace {
@@ -28,33 +29,32 @@ std::uintptr_t comboPicked() { return (std::uintptr_t{kComboSelectionChanged} <<
 
 class AspiSafetyTest : public AspiDownloadTest {
  protected:
-  void discover() {
-    gui.send([] { mainWindowCreated(kMainWindow); });
-    waitUntilQuiet(gui, aspi);
-  }
   void pick(int line) {
     ui.comboSelection = line;
-    gui.send([] { controlPanelCommand(comboPicked(), 0); });
+    onGui([] { controlPanelCommand(comboPicked(), 0); });
   }
 };
 
 TEST_F(AspiSafetyTest, NothingIsOpenedPickedOrSentWhileTheScanStillRuns) {
   std::vector<std::string> seenDuringScan;
   int given = 0;
-  aspi.beforePost = [&](const SrbExecScsiCmd& request) {
-    if (request.CDBByte[0] != kInquiryOpcode || request.SRB_Target < 2) return;
-    // The drive at target 1 is in the table and an INQUIRY is out: the user tries everything.
-    const std::size_t before = ui.log().size();
-    ui.comboSelection = 0;
-    gui.send([] { controlPanelCommand(comboPicked(), 0); });
-    userCommand(kCommandOpen);
-    userCommand(kCommandDownload);
-    const auto log = ui.log();
-    seenDuringScan.insert(seenDuringScan.end(), log.begin() + before, log.end());
-    ++given;
+  ui.onCommand = [&, route = ui.onCommand](WindowHandle window, std::uintptr_t id,
+                                           std::intptr_t lParam) {
+    // The drive at target 1 is in the table and the scan goes on: the user tries everything.
+    const std::uint16_t own = lowWord(id);
+    if ((own == kCommandNextInquiry || own == kCommandDiscoveryFinished) &&
+        (appState.scanIndex - 1) % 8 >= 2) {
+      const std::size_t before = ui.log().size();
+      pick(0);
+      command(kCommandOpen);
+      command(kCommandDownload);
+      const auto log = ui.log();
+      seenDuringScan.insert(seenDuringScan.end(), log.begin() + before, log.end());
+      ++given;
+    }
+    route(window, id, lParam);
   };
   discover();
-  aspi.beforePost = nullptr;
   EXPECT_EQ(given, 12);  // targets 2 to 7 of both adapters
   EXPECT_THAT(seenDuringScan, IsEmpty());
   EXPECT_THAT(downloadLines(), IsEmpty());
@@ -63,7 +63,7 @@ TEST_F(AspiSafetyTest, NothingIsOpenedPickedOrSentWhileTheScanStillRuns) {
   open();
   download();
   EXPECT_EQ(downloadLines().size(), 64u);
-  EXPECT_EQ(drive.flashed(), imageData());
+  EXPECT_EQ(drive().flashed(), imageData());
 }
 
 TEST_F(AspiSafetyTest, AnotherMakersDriveFoundLastIsListedButNeverTheTarget) {
@@ -87,7 +87,7 @@ TEST_F(AspiSafetyTest, AnotherMakersDriveFoundLastIsListedButNeverTheTarget) {
   download();
   for (const std::string& line : downloadLines()) EXPECT_EQ(line.rfind("aspi 0:1 ", 0), 0u) << line;
   EXPECT_EQ(downloadLines().size(), 64u);
-  EXPECT_EQ(drive.flashed(), imageData());
+  EXPECT_EQ(drive().flashed(), imageData());
   EXPECT_EQ(other.programmings(), 0);
 }
 
@@ -115,7 +115,7 @@ TEST_P(ShortImageTest, IsNeverSentAndTheRunIsNoLongerCommitted) {
   EXPECT_THAT(ui.log(), ElementsAre("dialog 120 main", "field panel 1002 = Not Open",
                                     "field panel 1009 = Not Open",
                                     std::string("box main [WARNING] ") + c.message + " 0x10"));
-  EXPECT_THAT(tapped.downloads, IsEmpty());
+  EXPECT_THAT(sent(), IsEmpty());
   EXPECT_EQ(appState.downloadConfirmed, 0u);
   EXPECT_EQ(appState.imageOpen, 0u);
   EXPECT_EQ(files.openHandles(), 0);
@@ -123,13 +123,13 @@ TEST_P(ShortImageTest, IsNeverSentAndTheRunIsNoLongerCommitted) {
   // Nothing reached the drive: the user may open the right file and start again.
   files.add(kImagePath, image);
   ui.chooseFile(kImagePath);
-  dispatch(kCommandOpen, 0);
+  command(kCommandOpen);
   ASSERT_EQ(appState.imageOpen, 1u);
   ui.clear();
   download();
   EXPECT_EQ(ui.log().front(), "dialog 120 main");
   EXPECT_EQ(downloadLines().size(), 64u);
-  EXPECT_EQ(drive.flashed(), imageData());
+  EXPECT_EQ(drive().flashed(), imageData());
 }
 
 std::vector<std::uint8_t> cutTo(std::size_t size) { return patternedImage("DA13", size); }

@@ -1,5 +1,5 @@
 #pragma once
-// The texts discovery shows, byte for byte.
+// The texts the shell shows of discovery's end, byte for byte.
 
 namespace flindor::discovery_text {
 

@@ -1,0 +1,45 @@
+#include "download/back_end_policy.h"
+
+#include "download/download_messages.h"
+#include "image/image_layout.h"
+#include "scsi/aspi_transport.h"
+#include "scsi/pass_through_transport.h"
+#include "state/platform_kind.h"
+
+namespace flindor {
+namespace {
+
+using enum BlockOutcome;
+
+// Indexed by BlockAnswerKind: Completed, NotSent, RefusedByHost, CallFailed, DriveError.
+static_assert(static_cast<int>(BlockAnswerKind::DriveError) == kBlockAnswerKinds - 1);
+
+// The manager took the final block and it failed: the drive may have it and be programming.
+constexpr BackEndPolicy kAspi{
+    aspiSendBlock,
+    false,
+    {Done, Stopped, Unknown, Unknown, Unknown},
+    {false, true, download_text::kAspiError, kIconExclamation},
+};
+
+// The drive may leave the bus or time out while it programs its flash: a final block whose call
+// failed counts as done, unless the host refused the request before the drive got it.
+constexpr BackEndPolicy kPassThrough{
+    passThroughSendBlock,
+    true,
+    {Done, Stopped, Stopped, DoneUnanswered, Stopped},
+    {true, false, download_text::kWriteFailed, kIconWarning},
+};
+
+}  // namespace
+
+const BackEndPolicy& policyOf(std::uint8_t platformKind) {
+  return platformKind == kPassThroughPlatform ? kPassThrough : kAspi;
+}
+
+BlockOutcome outcomeOf(const BackEndPolicy& policy, const BlockAnswer& answer) {
+  if (answer.block == kFinalBlock) return policy.finalBlock[static_cast<int>(answer.kind)];
+  return answer.kind == BlockAnswerKind::Completed ? Done : Stopped;
+}
+
+}  // namespace flindor

@@ -1,0 +1,129 @@
+#include "download/run_log.h"
+
+#include <cstring>
+
+#include "image/image_layout.h"
+#include "platform/format_text.h"
+#include "platform/log_file.h"
+#include "state/app_state.h"
+#include "state/drive_text.h"
+#include "state/platform_kind.h"
+
+namespace flindor {
+namespace {
+
+// The blocks that went out since the confirmation or the last stop, through `last`, in one line:
+// written where that stretch ends, after the line that says why.
+void logBlocksAccepted(int last) {
+  const AppState& s = appState;
+  if (s.firstBlockGoing == kNoStretch || last < s.firstBlockGoing) return;
+  logLine("blocks %d to %d accepted", s.firstBlockGoing, last);
+}
+
+void endStretch() {
+  logBlocksAccepted(appState.nextBlock - 1);
+  appState.firstBlockGoing = kNoStretch;
+}
+
+// The sense bytes of the answer, as hexadecimal pairs.
+constexpr std::uint32_t kSenseTextSize = 3 * kAnswerSenseBytes + 1;
+void senseText(const BlockAnswer& answer, char (&text)[kSenseTextSize]) {
+  for (std::uint32_t i = 0; i < kAnswerSenseBytes; ++i) {
+    formatTextOf(text + 3 * i, 4, "%02X ", answer.sense[i]);
+  }
+  text[3 * kAnswerSenseBytes - 1] = '\0';
+}
+
+const char* outcomeNote(BlockOutcome outcome) {
+  if (outcome == BlockOutcome::DoneUnanswered) {
+    return "; counted as done, as the drive may leave the bus while it programs";
+  }
+  if (outcome == BlockOutcome::Unknown)
+    return "; whether the drive programmed its flash is unknown";
+  return "";
+}
+
+void logPassThroughFailure(const BlockAnswer& a, BlockOutcome outcome) {
+  if (a.notSent == NotSentReason::NoThread) {
+    logLine("block %d not sent: no thread could be started", a.block);
+  } else if (a.notSent == NotSentReason::VolumeNotOpened) {
+    logLine("block %d not sent: the volume could not be opened", a.block);
+  } else {
+    char sense[kSenseTextSize];
+    senseText(a, sense);
+    logLine("block %d failed: error %u, SCSI status 0x%02X, sense %s%s", a.block, a.error, a.status,
+            sense, outcomeNote(outcome));
+  }
+}
+
+void logAspiFailure(const BlockAnswer& a, BlockOutcome outcome) {
+  logLine(
+      "block %d failed: ASPI status 0x%02X, host status 0x%02X, target status 0x%02X, "
+      "sense key 0x%X, ASC 0x%02X, ASCQ 0x%02X%s",
+      a.block, a.status, a.hostStatus, a.targetStatus, a.sense[2] & 0x0F, a.sense[12], a.sense[13],
+      outcomeNote(outcome));
+}
+
+}  // namespace
+
+void logStart() {
+  const AppState& s = appState;
+  char product[kTextFieldSize + 1] = {};
+  std::memcpy(product, s.productName, strnlen(s.productName, kTextFieldSize));
+  startLog("FLINDOR %s started: %s platform, %s", kProgramVersion,
+           s.platformKind == kPassThroughPlatform ? "pass-through" : "ASPI", product);
+}
+
+void logConfirmed(const UpdateRecord& record) {
+  appState.firstBlockGoing = kNoStretch;
+  char name[sizeof record.drive];
+  driveName(record.drive, name, sizeof name);
+  logLine("download confirmed: %s at %s from %s to %s, image %s (file CRC-32/MPEG-2 %s)", name,
+          record.address, record.oldRevision, record.newRevision, record.image, record.imageCrc);
+}
+
+void logBlockGoing(std::uint8_t block) {
+  AppState& s = appState;
+  if (s.firstBlockGoing == kNoStretch) {
+    s.firstBlockGoing = block;
+    if (block != 0) logLine("resumed at block %d", block);
+  }
+  if (block == kFinalBlock) {
+    logBlocksAccepted(kFinalBlock - 1);
+    s.firstBlockGoing = kFinalBlock;  // said: a stop now adds no line of blocks accepted
+    logLine("final block %d sent; the drive programs its flash", block);
+  }
+}
+
+void logAnswer(const BlockAnswer& answer, BlockOutcome outcome) {
+  if (answer.kind == BlockAnswerKind::Completed) {
+    if (answer.block == kFinalBlock) logLine("block %d answered", answer.block);
+    return;
+  }
+  if (appState.platformKind == kPassThroughPlatform) {
+    logPassThroughFailure(answer, outcome);
+  } else {
+    logAspiFailure(answer, outcome);
+  }
+  if (outcome != BlockOutcome::DoneUnanswered) endStretch();
+}
+
+void logNotSent() { endStretch(); }
+
+void logCompleted(bool restartEntered) {
+  appState.firstBlockGoing = kNoStretch;
+  logLine("update complete; %s", restartEntered
+                                     ? "FLINDOR starts again after the restart to check the drive"
+                                     : "the RunOnce entry could not be written");
+}
+
+void logRebootRequested() { logLine("restart of the PC requested"); }
+
+void logClosedDuringRun() {
+  const AppState& s = appState;
+  if (s.downloadConfirmed == 0 || s.runPhase == RunPhase::Completing) return;
+  logLine("closed during the download, at block %d", static_cast<int>(s.nextBlock));
+  endStretch();
+}
+
+}  // namespace flindor
