@@ -668,6 +668,35 @@ _e2e_diagnose() {
   echo "artifacts: $E2E_ARTIFACTS" >&2
 }
 
+# The processes that run in this test's prefix, by their environment: a Wine process that a
+# restart started while the server was going down (services.exe, seen) outlives `wineserver -k`.
+_e2e_prefix_processes() {
+  local environ pid
+  for environ in /proc/[0-9]*/environ; do
+    pid=${environ#/proc/}
+    pid=${pid%/environ}
+    [[ $pid == "$$" || $pid == "$BASHPID" || $pid == "$PPID" ]] && continue
+    grep -qzx "WINEPREFIX=$WINEPREFIX" "$environ" 2>/dev/null && echo "$pid"
+  done
+}
+
+# Ends every process of the prefix and waits until none is left (at most 30 s): the server
+# first, which ends its own, then any left over, then the server again, in case one of them
+# started another.
+_e2e_end_prefix() {
+  local round left
+  for round in 1 2 3; do
+    wineserver -k >/dev/null 2>&1
+    timeout 10 wineserver -w >/dev/null 2>&1
+    left=$(_e2e_prefix_processes)
+    [[ -z $left ]] && return 0
+    kill -KILL $left 2>/dev/null
+    sleep 0.5
+  done
+  left=$(_e2e_prefix_processes)
+  [[ -z $left ]] || echo "E2E [$E2E_NAME]: processes of the prefix still running: $left" >&2
+}
+
 # Leaves nothing running: every process of the prefix, the watchdog, an own display.
 _e2e_finish() {
   local rc=$?
@@ -678,8 +707,7 @@ _e2e_finish() {
   fi
   [[ -n ${E2E_WATCHDOG:-} ]] && kill "$E2E_WATCHDOG" 2>/dev/null
   if [[ -n ${WINEPREFIX:-} && -d $WINEPREFIX ]]; then
-    wineserver -k >/dev/null 2>&1
-    timeout 20 wineserver -w >/dev/null 2>&1
+    _e2e_end_prefix
     [[ -n ${E2E_PROGRAM_PID:-} ]] && wait "$E2E_PROGRAM_PID" 2>/dev/null
     local other
     for other in "${E2E_OTHER_PIDS[@]}"; do wait "$other" 2>/dev/null; done
