@@ -36,9 +36,10 @@ bool Win32LogFiles::append(const char* path, const char* text, std::uint32_t len
   return ok;
 }
 
-bool Win32LogFiles::replace(const char* from, const char* to) {
-  DeleteFileA(to);
-  return MoveFileA(from, to) != FALSE;
+bool Win32LogFiles::rename(const char* from, const char* to) {
+  return MoveFileA(from, to) != FALSE;  // fails where `to` exists
 }
+
+bool Win32LogFiles::remove(const char* path) { return DeleteFileA(path) != FALSE; }
 
 }  // namespace flindor::win32

@@ -11,7 +11,8 @@ class Win32LogFiles final : public LogFiles {
   bool temporaryFolder(char* buffer, std::uint32_t capacity) override;
   bool size(const char* path, std::uint32_t& bytes) override;
   bool append(const char* path, const char* text, std::uint32_t length) override;
-  bool replace(const char* from, const char* to) override;
+  bool rename(const char* from, const char* to) override;
+  bool remove(const char* path) override;
 };
 
 }  // namespace flindor::win32

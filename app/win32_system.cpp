@@ -31,9 +31,10 @@ std::uint64_t fromLuid(const LUID& luid) {
 }  // namespace
 
 RegistryRead Win32System::readMachineValue(const char* subkey, const char* value, char* buffer,
-                                           std::uint32_t& size) {
+                                           std::uint32_t& size, RegistryAccess access) {
   HKEY opened = nullptr;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, subkey, 0, KEY_ALL_ACCESS, &opened) != ERROR_SUCCESS) {
+  const REGSAM rights = access == RegistryAccess::Read ? KEY_READ : KEY_ALL_ACCESS;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, subkey, 0, rights, &opened) != ERROR_SUCCESS) {
     return RegistryRead::KeyNotOpened;
   }
   const ScopedKey key(opened);

@@ -10,7 +10,7 @@ namespace flindor::win32 {
 class Win32System final : public System {
  public:
   RegistryRead readMachineValue(const char* subkey, const char* value, char* buffer,
-                                std::uint32_t& size) override;
+                                std::uint32_t& size, RegistryAccess access) override;
   bool openProcessToken(ObjectHandle& token) override;
   bool lookupShutdownPrivilege(std::uint64_t& luid) override;
   bool enablePrivilege(ObjectHandle token, std::uint64_t luid) override;

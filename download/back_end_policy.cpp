@@ -14,20 +14,22 @@ using enum BlockOutcome;
 // Indexed by BlockAnswerKind: Completed, NotSent, RefusedByHost, CallFailed, DriveError.
 static_assert(static_cast<int>(BlockAnswerKind::DriveError) == kBlockAnswerKinds - 1);
 
-// The manager took the final block and it failed: the drive may have it and be programming.
+// One rule for the final block on both back ends: what the drive itself ended with an error, or
+// the host gave up on once it had gone out, may have been programmed; what the host refused, or
+// never handed over, was not.
 constexpr BackEndPolicy kAspi{
     aspiSendBlock,
     false,
-    {Done, Stopped, Unknown, Unknown, Unknown},
+    {Done, Stopped, Stopped, Unknown, Unknown},
     {false, true, download_text::kAspiError, kIconExclamation},
 };
 
 // The drive may leave the bus or time out while it programs its flash: a final block whose call
-// failed counts as done, unless the host refused the request before the drive got it.
+// failed after it went out counts as done, once the drive has had its time to program.
 constexpr BackEndPolicy kPassThrough{
     passThroughSendBlock,
     true,
-    {Done, Stopped, Stopped, DoneUnanswered, Stopped},
+    {Done, Stopped, Stopped, DoneUnanswered, Unknown},
     {true, false, download_text::kWriteFailed, kIconWarning},
 };
 

@@ -1,8 +1,6 @@
 #include "download/confirmation.h"
 
-#include "download/run_log.h"
 #include "download/update_messages.h"
-#include "download/update_record.h"
 #include "platform/log_file.h"
 #include "state/app_state.h"
 #include "state/command_ids.h"
@@ -19,11 +17,6 @@ void askForConfirmation() {
     if (!anyway) return;
   }
   ui.showDialog(kConfirmDialogTemplate, s.mainWindow);
-  const DriveEntry* target = targetDrive();
-  if (s.downloadConfirmed != 1 || target == nullptr) return;
-  const UpdateRecord record = recordOf(*target);
-  logConfirmed(record);
-  recordConfirmed(record);
 }
 
 }  // namespace flindor

@@ -1,6 +1,6 @@
 #pragma once
 // The question before a download: on a PC that runs on battery a warning first, No by default;
-// then the ConfirmDialog. A Yes there is written down: in the log and in the update record.
+// then the ConfirmDialog, whose Yes sets downloadConfirmed.
 
 namespace flindor {
 

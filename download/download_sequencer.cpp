@@ -19,16 +19,26 @@
 namespace flindor {
 namespace {
 
+bool confirmedFor(const DriveEntry& target);
 void sendBlock(const DriveEntry& target);
 void chainNextStep();
 void tellFailure();
 
-// The drive the run goes to, when it is one this program may update; else the user is told.
-const DriveEntry* supportedTarget() {
+// The checks before a step: an image is open, and the target is a drive this program may
+// update. The drive, or nullptr when the user was told why not (or, with no drive at all, not).
+const DriveEntry* checkedTarget() {
+  AppState& s = appState;
+  UserInterface& ui = *ports().ui;
+  if (s.imageOpen == 0) {
+    ui.beep();
+    ui.messageBox(s.mainWindow, download_text::kNotOpen, download_text::kWarning, kIconError);
+    return nullptr;
+  }
+  if (s.driveCount == 0) return nullptr;
+  selectDefaultDrive();
   const DriveEntry* target = targetDrive();
   if (target != nullptr && isSupportedDrive(*target)) return target;
-  ports().ui->messageBox(appState.mainWindow, download_text::kNotZibDrive, download_text::kWarning,
-                         kIconError);
+  ui.messageBox(s.mainWindow, download_text::kNotZibDrive, download_text::kWarning, kIconError);
   return nullptr;
 }
 
@@ -36,25 +46,12 @@ const DriveEntry* supportedTarget() {
 
 void downloadStep() {
   AppState& s = appState;
-  UserInterface& ui = *ports().ui;
   // Nothing moves while the close question is open, once closing has begun, or while a block or
   // the drive's programming is under way.
   if (s.closeQuestionOpen != 0 || !downloadMayAct(s.runPhase)) return;
-  if (s.imageOpen == 0) {
-    ui.beep();
-    ui.messageBox(s.mainWindow, download_text::kNotOpen, download_text::kWarning, kIconError);
-    return;
-  }
-  if (s.driveCount == 0) return;
-  selectDefaultDrive();
-  const DriveEntry* target = supportedTarget();
+  const DriveEntry* target = checkedTarget();
   if (target == nullptr) return;
-  if (s.runPhase == RunPhase::Idle) {
-    askForConfirmation();
-    // The questions pump messages: the window may have been closed while they were open.
-    if (s.downloadConfirmed != 1 || s.runPhase != RunPhase::Idle) return;
-    enterPhase(RunPhase::Confirmed);
-  }
+  if (s.runPhase == RunPhase::Idle && !confirmedFor(*target)) return;
   if (s.nextBlock >= kBlockCount) {
     finishDownload();
     return;
@@ -65,6 +62,28 @@ void downloadStep() {
 // ---- Sending ----
 
 namespace {
+
+// The questions before the download: the target and the image stay as they are while they are
+// open, and are checked again after them, since the boxes pump messages that other programs may
+// send.
+bool confirmedFor(const DriveEntry& target) {
+  AppState& s = appState;
+  enterPhase(RunPhase::Confirming);
+  askForConfirmation();
+  // The window may have been closed meanwhile.
+  if (s.runPhase != RunPhase::Confirming) return false;
+  if (s.downloadConfirmed == 1 && checkedTarget() == &target) {
+    // Written down before anything is sent.
+    const UpdateRecord record = recordOf(target);
+    logConfirmed(record);
+    recordConfirmed(record);
+    enterPhase(RunPhase::Confirmed);
+    return true;
+  }
+  s.downloadConfirmed = 0;
+  enterPhase(RunPhase::Idle);
+  return false;
+}
 
 // Nothing has reached the drive yet, so a file that is no longer the image Open accepted ends
 // the commitment: the user may open another image (and Exit, Open and About work again).
@@ -88,6 +107,10 @@ bool frameBlock() { return (appState.nextBlock != 0 || imageStillAccepted()) && 
 void handOver(const DriveEntry& target, const BackEndPolicy& backEnd) {
   AppState& s = appState;
   const std::uint8_t block = s.nextBlock;
+  logBlockGoing(block);
+  recordBlockGoing(block);
+  // The drive's programming allowance runs from here, after what was written down on the way,
+  // however long that took.
   if (block == kFinalBlock) {
     s.finalBlockBusy = 1;
     s.finalBlockStartMs = ports().clock->milliseconds();
@@ -96,8 +119,6 @@ void handOver(const DriveEntry& target, const BackEndPolicy& backEnd) {
   } else {
     enterPhase(RunPhase::BlockOut);
   }
-  logBlockGoing(block);
-  recordBlockGoing(block);
   backEnd.send(target, block);
 }
 
@@ -125,12 +146,29 @@ void sendBlock(const DriveEntry& target) {
 
 // ---- Answers ----
 
+namespace {
+
+// What the record keeps of the final block's answer.
+const char* finalOutcomeText(BlockOutcome outcome) {
+  switch (outcome) {
+    case BlockOutcome::Done:
+      return kFinalAnswered;
+    case BlockOutcome::Stopped:
+      return kFinalRefused;
+    default:
+      return kFinalUnknown;
+  }
+}
+
+}  // namespace
+
 void blockAnswered(const BlockAnswer& answer) {
   AppState& s = appState;
   // A late answer, once closing has begun, moves nothing on and shows nothing.
   if (!awaitsAnswer(s.runPhase) || answer.block != s.nextBlock) return;
   const BlockOutcome outcome = outcomeOf(policyOf(s.platformKind), answer);
   logAnswer(answer, outcome);
+  if (answer.block == kFinalBlock) recordFinalOutcome(finalOutcomeText(outcome));
   switch (outcome) {
     case BlockOutcome::Done:
       s.nextBlock = static_cast<std::uint8_t>(answer.block + 1);

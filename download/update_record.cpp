@@ -20,19 +20,22 @@ struct Field {
 };
 #define FLINDOR_FIELD(name, member) \
   { name, offsetof(UpdateRecord, member), sizeof(UpdateRecord::member) }
+// In the order a new record is written: the state and the block first.
 constexpr Field kFields[] = {
+    FLINDOR_FIELD("State", state),
+    FLINDOR_FIELD("Block", block),
     FLINDOR_FIELD("Drive", drive),
     FLINDOR_FIELD("Address", address),
     FLINDOR_FIELD("OldRevision", oldRevision),
     FLINDOR_FIELD("NewRevision", newRevision),
     FLINDOR_FIELD("Image", image),
     FLINDOR_FIELD("ImageCrc", imageCrc),
-    FLINDOR_FIELD("State", state),
-    FLINDOR_FIELD("Block", block),
+    FLINDOR_FIELD("Final", final),
 };
 #undef FLINDOR_FIELD
-constexpr const Field& kState = kFields[6];
-constexpr const Field& kBlock = kFields[7];
+constexpr const Field& kState = kFields[0];
+constexpr const Field& kBlock = kFields[1];
+constexpr const Field& kFinal = kFields[8];
 
 char* at(UpdateRecord& record, const Field& field) {
   return reinterpret_cast<char*>(&record) + field.offset;
@@ -57,7 +60,7 @@ UpdateRecord recordOf(const DriveEntry& drive) {
   const AppState& s = appState;
   UpdateRecord record{};
   std::memcpy(record.drive, drive.identification, sizeof record.drive);
-  driveAddress(drive, record.address, sizeof record.address);
+  driveAddress(drive, s.platformKind, record.address, sizeof record.address);
   std::memcpy(record.oldRevision, drive.revision, sizeof record.oldRevision);
   // The version shown as the new one, which carries the drive's own model letter.
   std::memcpy(record.newRevision, s.imageHeader, sizeof record.newRevision - 1);
@@ -71,12 +74,16 @@ UpdateRecord recordOf(const DriveEntry& drive) {
 bool writeRecord(const UpdateRecord& record) {
   bool written = true;
   for (const Field& field : kFields) {
+    // An empty final outcome is not written: it is not known yet.
+    if (&field == &kFinal && record.final[0] == '\0') continue;
     written = write(field, at(record, field)) && written;
   }
   return written;
 }
 
 bool writeRecordState(const char* state) { return write(kState, state); }
+
+bool writeRecordFinal(const char* final) { return write(kFinal, final); }
 
 bool writeRecordBlock(std::uint8_t block) {
   char text[sizeof(UpdateRecord::block)];
@@ -89,8 +96,9 @@ bool readRecord(UpdateRecord& record) {
   for (const Field& field : kFields) {
     std::uint32_t size = field.size;
     char* text = at(record, field);
-    if (ports().system->readMachineValue(kRecordKey, field.name, text, size) !=
-        RegistryRead::Read) {
+    // Read-only access is enough, and all a restricted account is granted.
+    if (ports().system->readMachineValue(kRecordKey, field.name, text, size,
+                                         RegistryAccess::Read) != RegistryRead::Read) {
       text[0] = '\0';
     }
     // A value of another length or without its zero still ends inside the field.
@@ -101,9 +109,23 @@ bool readRecord(UpdateRecord& record) {
 
 bool clearRecord() { return ports().system->deleteMachineKey(kRecordKey); }
 
-void recordConfirmed(const UpdateRecord& record) { noteWritten(writeRecord(record)); }
+void recordConfirmed(const UpdateRecord& record) {
+  const bool cleared = clearRecord();
+  const bool begun = writeRecordState(kRecordStarted) && writeRecordBlock(0);
+  // Over an earlier record that could not be cleared, the rest would name this run's drive
+  // beside that run's state: nothing more is written.
+  if (!begun && !cleared) {
+    noteWritten(false);
+    return;
+  }
+  noteWritten(writeRecord(record) && begun);
+}
 
-void recordBlockGoing(std::uint8_t block) { noteWritten(writeRecordBlock(block)); }
+void recordBlockGoing(std::uint8_t block) {
+  noteWritten(writeRecordBlock(block) && (block != kFinalBlock || writeRecordFinal(kFinalSent)));
+}
+
+void recordFinalOutcome(const char* final) { noteWritten(writeRecordFinal(final)); }
 
 bool recordCompleted() {
   noteWritten(writeRecordState(kRecordCompleted) && writeRecordBlock(kBlockCount));

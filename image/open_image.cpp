@@ -47,11 +47,14 @@ void closeImage(const char* oldVersion) {
   ui.setItemText(s.controlPanel, kFieldNewVersion, image_text::kNotOpen);
   s.imageOpen = 0;
   std::memset(s.imageName, 0, sizeof s.imageName);
+  s.frozenImage = {};
 }
 
 void openImage() {
   AppState& s = appState;
   if (s.finalBlockBusy != 0 || s.downloadConfirmed != 0) return;
+  // Nor while a question of the Download is open: the image it asks about stays.
+  if (!targetAndImageMayChange(s.runPhase)) return;
 
   char path[kImagePathSize] = {};
   std::memcpy(path, image_text::kInitialFileText, sizeof image_text::kInitialFileText);

@@ -45,12 +45,23 @@ bool startIn(const char* folder, const char* line, std::size_t length) {
   LogFiles& files = *ports().logFiles;
   char path[kPathCapacity];
   char old[kPathCapacity];
+  char older[kPathCapacity];
   if (folder[0] == '\0' || !joinPath(path, folder, kLogName) ||
-      !joinPath(old, folder, kOldLogName)) {
+      !joinPath(old, folder, kOldLogName) || !joinPath(older, folder, kOlderLogName)) {
     return false;
   }
   std::uint32_t bytes = 0;
-  if (files.size(path, bytes) && bytes > kLogRotateBytes) files.replace(path, old);
+  if (files.size(path, bytes) && bytes > kLogRotateBytes) {
+    // The old log is kept until the log has taken its name: a move that fails (the log open in
+    // a viewer) loses nothing.
+    files.remove(older);
+    const bool aside = files.rename(old, older);
+    if (files.rename(path, old)) {
+      if (aside) files.remove(older);
+    } else if (aside) {
+      files.rename(older, old);
+    }
+  }
   if (!files.append(path, line, static_cast<std::uint32_t>(length))) return false;
   std::memcpy(logPath, path, sizeof path);
   return true;

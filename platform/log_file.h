@@ -10,11 +10,12 @@ namespace flindor {
 
 inline constexpr char kLogName[] = "FLINDOR.LOG";
 inline constexpr char kOldLogName[] = "FLINDOR.OLD";
+inline constexpr char kOlderLogName[] = "FLINDOR.OL~";  // the old log, while the log takes its name
 inline constexpr std::uint32_t kLogRotateBytes = 256 * 1024;
 
 // At start-up: the log goes into the program's folder or, where that cannot be written, into
 // the temporary folder; a log of more than 256 KiB there becomes FLINDOR.OLD and a new one is
-// begun. `format` is the first line.
+// begun (the FLINDOR.OLD before it goes only once that has succeeded). `format` is the first line.
 [[gnu::format(printf, 1, 2)]] void startLog(const char* format, ...);
 // Nothing more is logged until the next startLog. For tests.
 void stopLog();

@@ -166,6 +166,9 @@ class Clock {
 };
 
 enum class RegistryRead { KeyNotOpened, ValueNotRead, Read };
+// How a key is opened for reading: with all-access rights (KEY_ALL_ACCESS), as the platform
+// detection asks, or for reading only (KEY_READ), which a restricted account is granted too.
+enum class RegistryAccess { AllAccess, Read };
 
 // Where the PC's power comes from, as far as the system knows.
 enum class PowerSource { Unknown, Mains, Battery };
@@ -175,10 +178,10 @@ enum class PowerSource { Unknown, Mains, Battery };
 class System {
  public:
   virtual ~System() = default;
-  // Opens HKEY_LOCAL_MACHINE\subkey with KEY_ALL_ACCESS and reads `value` into `buffer`;
-  // `size` goes in as the buffer's capacity and comes out as the bytes stored.
+  // Opens HKEY_LOCAL_MACHINE\subkey with `access` and reads `value` into `buffer`; `size` goes
+  // in as the buffer's capacity and comes out as the bytes stored.
   virtual RegistryRead readMachineValue(const char* subkey, const char* value, char* buffer,
-                                        std::uint32_t& size) = 0;
+                                        std::uint32_t& size, RegistryAccess access) = 0;
   // OpenProcessToken(current process, TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY).
   virtual bool openProcessToken(ObjectHandle& token) = 0;
   // LookupPrivilegeValueA(local system, "SeShutdownPrivilege").
@@ -209,8 +212,9 @@ class LogFiles {
   virtual bool size(const char* path, std::uint32_t& bytes) = 0;
   // Appends `length` bytes, creating the file if needed; false unless all were written.
   virtual bool append(const char* path, const char* text, std::uint32_t length) = 0;
-  // Renames `from` to `to`, replacing a file of that name.
-  virtual bool replace(const char* from, const char* to) = 0;
+  // Renames `from` to `to`; false when it cannot, as when a file named `to` exists already.
+  virtual bool rename(const char* from, const char* to) = 0;
+  virtual bool remove(const char* path) = 0;
 };
 
 struct Ports {

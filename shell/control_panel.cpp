@@ -19,8 +19,9 @@ constexpr char kNoRevisionYet[] = "????";
 void driveSelectionChanged() {
   AppState& s = appState;
   UserInterface& ui = *ports().ui;
-  // The target of a committed download stays the drive that received its first block.
-  if (s.downloadConfirmed != 0 || s.finalBlockBusy != 0) {
+  // From the Download's checks to the end of its run the target stays the drive they were made
+  // for, which received the first block.
+  if (!targetAndImageMayChange(s.runPhase)) {
     ui.comboSetSelection(s.driveCombo, s.selectedDrive);
     return;
   }

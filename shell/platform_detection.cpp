@@ -19,8 +19,8 @@ constexpr const char* kProductNameValue = "ProductName";
 bool readProductName(const char* subkey) {
   char name[kTextFieldSize] = {};  // a value stored without its zero still ends in one here
   std::uint32_t size = sizeof name;
-  if (ports().system->readMachineValue(subkey, kProductNameValue, name, size) !=
-      RegistryRead::Read) {
+  if (ports().system->readMachineValue(subkey, kProductNameValue, name, size,
+                                       RegistryAccess::AllAccess) != RegistryRead::Read) {
     return false;
   }
   if (size > sizeof name) return false;

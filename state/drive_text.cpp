@@ -6,8 +6,9 @@
 
 namespace flindor {
 
-void driveAddress(const DriveEntry& entry, char* address, std::uint32_t capacity) {
-  if (appState.platformKind == kPassThroughPlatform) {
+void driveAddress(const DriveEntry& entry, std::uint8_t platform, char* address,
+                  std::uint32_t capacity) {
+  if (platform == kPassThroughPlatform) {
     const char letter[2] = {static_cast<char>('A' + entry.driveLetterIndex), '\0'};
     formatTextOf(address, capacity, "drive %s:", letter);
   } else {
@@ -31,7 +32,7 @@ void driveName(const char* identification, char* name, std::uint32_t capacity) {
 void logDriveFound(const DriveEntry& entry) {
   char address[24];
   char name[sizeof entry.identification];
-  driveAddress(entry, address, sizeof address);
+  driveAddress(entry, appState.platformKind, address, sizeof address);
   driveName(entry.identification, name, sizeof name);
   logLine("drive found: %s, revision %s, at %s", name, entry.revision, address);
 }

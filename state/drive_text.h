@@ -7,8 +7,9 @@
 
 namespace flindor {
 
-// Where the drive sits: "adapter 0, target 1" (ASPI) or "drive E:" (pass-through).
-void driveAddress(const DriveEntry& entry, char* address, std::uint32_t capacity);
+// Where the drive sits on `platform`: "adapter 0, target 1" (ASPI) or "drive E:" (pass-through).
+void driveAddress(const DriveEntry& entry, std::uint8_t platform, char* address,
+                  std::uint32_t capacity);
 // Vendor and product as INQUIRY gives them, their blank padding cut: "ZIB DVD-ROM KMX4820T".
 void driveName(const char* identification, char* name, std::uint32_t capacity);
 // The log's line for a drive that discovery found.

@@ -12,6 +12,7 @@ namespace flindor {
 enum class RunPhase : std::uint8_t {
   Discovering,         // the drive table is still being filled
   Idle,                // nothing confirmed: Open, About, Exit and the drive list work
+  Confirming,          // the Download's checks and its questions (battery, ConfirmDialog)
   Confirmed,           // Yes given; block nextBlock (0) goes next
   Framing,             // block nextBlock is being read from the image and framed
   CautionOpen,         // pass-through: the caution before the final block is open
@@ -73,6 +74,10 @@ constexpr bool progressRuns(RunPhase phase, std::uint8_t nextBlock) {
   return in(phase, phases({FinalBlockOut, OutcomeUntold, ProgrammingUnknown})) ||
          (phase == Answered && nextBlock > 63);
 }
+
+// The drive list and Open may change the target and the image only while no run is under way:
+// from the Download's checks to the end of the run both stay as they are.
+constexpr bool targetAndImageMayChange(RunPhase phase) { return phase == RunPhase::Idle; }
 
 // The phases in which a transport's answer is expected.
 constexpr bool awaitsAnswer(RunPhase phase) {

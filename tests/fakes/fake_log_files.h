@@ -2,6 +2,7 @@
 // The log's files in memory, by path; paths that begin as `unwritable` refuse to be written.
 
 #include <cstring>
+#include <functional>
 #include <map>
 #include <sstream>
 #include <string>
@@ -19,17 +20,24 @@ class FakeLogFiles : public LogFiles {
     return std::strcpy(buffer, "C:\\TEMP\\");
   }
   bool size(const char* path, std::uint32_t& bytes) override {
+    if (!files.contains(path)) return false;
     bytes = static_cast<std::uint32_t>(files[path].size());
     return true;
   }
   bool append(const char* path, const char* text, std::uint32_t length) override {
+    if (onAppend) onAppend(std::string(text, length));
     if (writable(path)) files[path].append(text, length);
     return writable(path);
   }
-  bool replace(const char* from, const char* to) override {
-    if (writable(from)) files[to] = std::move(files[from]);
-    return writable(from);
+  bool rename(const char* from, const char* to) override {
+    if (!writable(from) || renameFails == from || !files.contains(from) || files.contains(to)) {
+      return false;
+    }
+    files[to] = std::move(files[from]);
+    files.erase(from);
+    return true;
   }
+  bool remove(const char* path) override { return writable(path) && files.erase(path) == 1; }
 
   // The lines without the date and time ("2026-12-08 10:42:07 ") and line ends.
   std::vector<std::string> lines(const std::string& path = kProgramLog) {
@@ -41,7 +49,9 @@ class FakeLogFiles : public LogFiles {
   }
 
   std::map<std::string, std::string> files;
-  std::string unwritable;  // e.g. "C:\\FLINDOR\\"; "C:" for every path
+  std::string unwritable;   // e.g. "C:\\FLINDOR\\"; "C:" for every path
+  std::string renameFails;  // a file that cannot be renamed, as one open in a viewer
+  std::function<void(const std::string& line)> onAppend;  // e.g. a disk that takes its time
 
  private:
   bool writable(const char* path) const {

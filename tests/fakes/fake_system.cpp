@@ -16,12 +16,14 @@ std::string lowerCase(std::string text) {
 }  // namespace
 
 RegistryRead FakeSystem::readMachineValue(const char* subkey, const char* value, char* buffer,
-                                          std::uint32_t& size) {
+                                          std::uint32_t& size, RegistryAccess access) {
   record(std::string("read ") + subkey + " " + value);
   std::lock_guard lock(mutex_);
   reads_.push_back(RegistryCall{subkey, value, size});
   auto key = keys_.find(lowerCase(subkey));
-  if (key == keys_.end() || !key->second.allAccess) return RegistryRead::KeyNotOpened;
+  if (key == keys_.end() || (access == RegistryAccess::AllAccess && !key->second.allAccess)) {
+    return RegistryRead::KeyNotOpened;
+  }
   auto found = key->second.values.find(lowerCase(value));
   if (found == key->second.values.end()) return RegistryRead::ValueNotRead;
   const std::string& bytes = found->second;
@@ -67,14 +69,14 @@ bool FakeSystem::exitWindows(std::uint32_t flags, std::uint32_t reserved) {
 }
 
 bool FakeSystem::writeMachineValue(const char* subkey, const char* name, const char* text) {
-  if (!registryWritable) return false;
+  if (!registryWritable || refusedValues.count(lowerCase(name)) != 0) return false;
   setValue(subkey, name, std::string(text) + '\0');
   return true;
 }
 
 bool FakeSystem::deleteMachineKey(const char* subkey) {
   std::lock_guard lock(mutex_);
-  return registryWritable && keys_.erase(lowerCase(subkey)) == 1;
+  return registryWritable && !deleteFails && keys_.erase(lowerCase(subkey)) == 1;
 }
 
 std::string FakeSystem::value(const std::string& subkey, const std::string& name) const {
@@ -93,6 +95,11 @@ void FakeSystem::setValue(const std::string& subkey, const std::string& name,
 void FakeSystem::addKey(const std::string& subkey) {
   std::lock_guard lock(mutex_);
   keys_[lowerCase(subkey)];
+}
+
+void FakeSystem::deleteValue(const std::string& subkey, const std::string& name) {
+  std::lock_guard lock(mutex_);
+  keys_[lowerCase(subkey)].values.erase(lowerCase(name));
 }
 
 void FakeSystem::denyAllAccess(const std::string& subkey) {

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <map>
 #include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -16,7 +17,7 @@ namespace flindor::testing {
 class FakeSystem : public System {
  public:
   RegistryRead readMachineValue(const char* subkey, const char* value, char* buffer,
-                                std::uint32_t& size) override;
+                                std::uint32_t& size, RegistryAccess access) override;
   bool openProcessToken(ObjectHandle& token) override;
   bool lookupShutdownPrivilege(std::uint64_t& luid) override;
   bool enablePrivilege(ObjectHandle token, std::uint64_t luid) override;
@@ -33,9 +34,14 @@ class FakeSystem : public System {
   // The registry. Key and value names compare without regard to case, as Windows compares them.
   // A value is stored as its bytes: a terminating zero is there only if the text includes it.
   void setValue(const std::string& subkey, const std::string& name, const std::string& bytes);
+  void deleteValue(const std::string& subkey, const std::string& name);
   void addKey(const std::string& subkey);
-  // The key exists but is not granted with all-access rights (e.g. without elevation).
+  // The key exists but is not granted with all-access rights (e.g. without elevation); it can
+  // still be read.
   void denyAllAccess(const std::string& subkey);
+  // Writes of these value names fail, under any key (lower case).
+  std::set<std::string> refusedValues;
+  bool deleteFails = false;  // deleting a key fails
   // A value's bytes; "" when absent.
   std::string value(const std::string& subkey, const std::string& name) const;
   bool registryWritable = true;  // false: every write and delete fails

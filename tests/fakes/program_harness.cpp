@@ -144,6 +144,7 @@ void ProgramHarness::restart() {
   ui.onAsk = nullptr;
   files.inject = nullptr;
   files.add(kImagePath, image);
+  logFiles.onAppend = nullptr;
   system.clearLog();
   session.reset();
   if (drive_ != nullptr) drive_->reset();

@@ -93,7 +93,8 @@ class QuietVolumes : public VolumeDevices {
 
 class QuietSystem : public System {
  public:
-  RegistryRead readMachineValue(const char*, const char*, char*, std::uint32_t&) override {
+  RegistryRead readMachineValue(const char*, const char*, char*, std::uint32_t&,
+                                RegistryAccess) override {
     return RegistryRead::KeyNotOpened;
   }
   bool openProcessToken(ObjectHandle& token) override {

@@ -71,16 +71,23 @@ TEST_F(ControlPanelTest, OtherComboNotificationsOnlyTakeTheDefaultDrive) {
   EXPECT_THAT(ui.log(), IsEmpty());
 }
 
-TEST_F(ControlPanelTest, OnceADownloadIsConfirmedTheListShowsTheTargetAgain) {
-  appState.downloadConfirmed = 1;
+// From the Download's checks (its questions open: another program can still send the panel a
+// selection) to the end of its run, the target stays.
+TEST_F(ControlPanelTest, FromTheDownloadsChecksToTheEndOfItsRunTheListShowsTheTargetAgain) {
   appState.platformKind = kPassThroughPlatform;
   appState.ntDriveIndex = 2;
-  pick(0);
-  EXPECT_EQ(appState.selectedDrive, 2);
-  EXPECT_EQ(appState.ntDriveIndex, 2);
-  EXPECT_EQ(appState.selectedTarget, 0);
-  EXPECT_EQ(appState.imageOpen, 1u);
-  EXPECT_THAT(ui.log(), ElementsAre("combo select combo 2"));
+  using enum RunPhase;
+  for (const RunPhase phase : {Confirming, Confirmed, Framing, BlockOut, Stopped,
+                               ProgrammingUnknown, FinalFailed, Completing}) {
+    appState.runPhase = phase;
+    ui.clear();
+    pick(0);
+    EXPECT_EQ(appState.selectedDrive, 2) << static_cast<int>(phase);
+    EXPECT_EQ(appState.ntDriveIndex, 2);
+    EXPECT_EQ(appState.selectedTarget, 0);
+    EXPECT_EQ(appState.imageOpen, 1u);
+    EXPECT_THAT(ui.log(), ElementsAre("combo select combo 2"));
+  }
 }
 
 TEST_F(ControlPanelTest, ForwardsTheToolbarsCommandsUnchangedAndNothingElse) {

@@ -16,7 +16,10 @@ const std::string kPath = "C:\\FW\\NEW.BIN";
 
 class OpenImageTest : public CoreTest {
  protected:
-  OpenImageTest() { addDrive("ZIB     DVD-ROM KMX4820T", "DB10"); }
+  OpenImageTest() {
+    addDrive("ZIB     DVD-ROM KMX4820T", "DB10");
+    appState.runPhase = RunPhase::Idle;
+  }
 
   std::vector<std::string> boxes() const {
     std::vector<std::string> out;
@@ -78,6 +81,7 @@ TEST_F(OpenImageTest, NewVersionStopsAtAZeroDataByte) {
 TEST_F(OpenImageTest, ModelLettersOfEitherCaseAreAcceptedOthersRejected) {
   for (const char* header : {"DA13", "db13", "dC01", "Dc99"}) {
     resetState();
+    appState.runPhase = RunPhase::Idle;
     addDrive("ZIB", "DB10");
     ui.clear();
     open(kPath, patternedImage(header));
@@ -87,6 +91,7 @@ TEST_F(OpenImageTest, ModelLettersOfEitherCaseAreAcceptedOthersRejected) {
                              "D\0"
                              "13"}) {
     resetState();
+    appState.runPhase = RunPhase::Idle;
     ui.clear();
     open(kPath, patternedImage(header));
     EXPECT_THAT(boxes(), ElementsAre(kModelError)) << header;
@@ -108,6 +113,7 @@ TEST_F(OpenImageTest, WrongSizeWarnsFirstAndAFileTooShortToReadWholeIsRefused) {
                       {0, {kSizeWarning, kModelError}}};
   for (const Row& row : rows) {
     resetState();
+    appState.runPhase = RunPhase::Idle;
     addDrive("ZIB", "DB10");
     ui.clear();
     open(kPath, patternedImage("DC13", row.size));
@@ -188,6 +194,7 @@ TEST_F(OpenImageTest, CancelTakesTheDefaultDriveAndChangesNothingElse) {
 TEST_F(OpenImageTest, RefusedSilentlyOnceADownloadIsConfirmedOrFinalBlockBusy) {
   for (int which = 0; which < 2; ++which) {
     resetState();
+    appState.runPhase = RunPhase::Idle;
     (which == 0 ? appState.downloadConfirmed : appState.finalBlockBusy) = 1;
     ui.chooseFile(kPath);
     files.add(kPath, patternedImage());

@@ -8,6 +8,7 @@
 #include <tuple>
 
 #include "download/run_guard.h"
+#include "download/run_log.h"
 #include "image/image_layout.h"
 #include "platform/private_commands.h"
 #include "scsi/block_answer.h"
@@ -26,14 +27,17 @@ using ::testing::Ne;
 
 enum class Moment {
   Idle,
+  ConfirmOpen,  // the ConfirmDialog is open
   Sending,
   CautionOpen,
   FinalBlockBusy,
   Complete,
   Stopped,
-  FinalFailed,     // the drive never took the final block
-  FinalUnknown,    // the final block may be programming: its outcome is unknown
-  AfterAllowance,  // the same, once the drive has had its time to program
+  FinalFailed,      // the drive never took the final block
+  FinalUnknown,     // the final block may be programming: its outcome is unknown
+  FinalDriveError,  // the drive answered the final block with CHECK CONDITION
+  StalledLog,       // the final block's outcome unknown, after its log line took 40 s to write
+  AfterAllowance,   // the final block's outcome unknown, once the drive had its time to program
 };
 
 // The phase the run is in, whether the system may stop, whether closing asks, whether a
@@ -51,6 +55,8 @@ using enum RunPhase;
 constexpr MomentRow kMoments[] = {
     {Moment::Idle, same(Idle, true, false, true, 0, false),
      same(Idle, true, false, true, 0, false)},
+    {Moment::ConfirmOpen, same(Confirming, true, false, false, 0, false),
+     same(Confirming, true, false, false, 0, false)},
     {Moment::Sending, same(BlockOut, false, true, false, 1, false),
      same(BlockOut, false, true, false, 1, false)},
     {Moment::CautionOpen, same(CautionOpen, false, false, false, 1, false), {}},
@@ -63,6 +69,12 @@ constexpr MomentRow kMoments[] = {
     {Moment::FinalFailed, same(Stopped, true, false, true, 0, false),
      same(Stopped, true, false, true, 0, false)},
     {Moment::FinalUnknown, same(ProgrammingUnknown, false, true, false, 1, true),
+     same(ProgrammingUnknown, false, true, false, 1, true)},
+    // The drive may have begun to program: on both back ends the guards hold for the allowance.
+    {Moment::FinalDriveError, same(ProgrammingUnknown, false, true, false, 1, true),
+     same(ProgrammingUnknown, false, true, false, 1, true)},
+    // The allowance runs from the final block's handing over, not from before its log line.
+    {Moment::StalledLog, same(ProgrammingUnknown, false, true, false, 1, true),
      same(ProgrammingUnknown, false, true, false, 1, true)},
     // Counted as done, the pass-through block goes on to the completion; on ASPI nothing does.
     {Moment::AfterAllowance, same(Completing, true, false, false, 0, false),
@@ -95,6 +107,12 @@ void runTo(ProgramHarness& test, Moment moment, const std::function<void()>& atM
     case Moment::Idle:
       atMoment();
       return;
+    case Moment::ConfirmOpen:
+      ui.onDialog[kConfirmDialogTemplate] = [&] {
+        atMoment();
+        confirmDialogReply(kWmCommand, kOkCommand);
+      };
+      break;
     case Moment::Sending:
       test.whileDriveHas(10, atMoment);
       break;
@@ -116,6 +134,16 @@ void runTo(ProgramHarness& test, Moment moment, const std::function<void()>& atM
       break;
     case Moment::FinalUnknown:
     case Moment::AfterAllowance:
+      test.drive().planFault(63, faults.finalUnknown);
+      break;
+    case Moment::FinalDriveError:
+      test.drive().planFault(63, sim::FaultKind::CheckCondition);
+      break;
+    case Moment::StalledLog:
+      logStart();
+      test.logFiles.onAppend = [&test](const std::string& line) {
+        if (line.find("final block 63 sent") != std::string::npos) test.clock.advance(40000);
+      };
       test.drive().planFault(63, faults.finalUnknown);
       break;
   }
@@ -181,8 +209,9 @@ TEST_F(AspiDownloadTest, ClosingWhileABlockIsOutAsksAndOnlyNoLetsTheRunGoOn) {
   for (const bool yes : {false, true}) {
     restart();
     ASSERT_NO_FATAL_FAILURE(startUp());
+    logStart();
     const std::size_t before = downloadLines().size();
-    // After Yes the request ends in an error: nothing of it may show.
+    // After Yes the request ends in an error: nothing of it may show, or be written down.
     if (yes) drive().planFault(20, sim::FaultKind::AspiError);
     ui.onAsk = [yes](const MessageBoxCall&) { return yes; };
     bool mayClose = !yes;
@@ -198,6 +227,11 @@ TEST_F(AspiDownloadTest, ClosingWhileABlockIsOutAsksAndOnlyNoLetsTheRunGoOn) {
       EXPECT_EQ(downloadLines().size() - before, 21u);
       EXPECT_TRUE(ui.boxLog().empty());
       EXPECT_THAT(system.log(), ::testing::IsEmpty());
+      EXPECT_EQ(appState.nextBlock, 20);
+      const auto lines = logFiles.lines();
+      ASSERT_GE(lines.size(), 2u);
+      EXPECT_EQ(lines[lines.size() - 2], "closed during the download, at block 20");
+      EXPECT_EQ(lines.back(), "blocks 0 to 19 accepted") << "and nothing of the late answer";
     } else {
       EXPECT_EQ(drive().flashed(), imageData());
       EXPECT_EQ(system.count("exit windows 6 0"), 1);

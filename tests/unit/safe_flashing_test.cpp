@@ -7,6 +7,7 @@
 
 #include "scsi/scsi_commands.h"
 #include "shell/control_panel.h"
+#include "shell/dialog_replies.h"
 #include "shell/main_window_commands.h"
 #include "shell/window_messages.h"
 #include "state/command_ids.h"
@@ -89,6 +90,48 @@ TEST_F(AspiSafetyTest, AnotherMakersDriveFoundLastIsListedButNeverTheTarget) {
   EXPECT_EQ(downloadLines().size(), 64u);
   EXPECT_EQ(drive().flashed(), imageData());
   EXPECT_EQ(other.programmings(), 0);
+}
+
+// While the battery question or the ConfirmDialog is open, the boxes pump messages: another
+// program may pick another drive in the list, or have another image opened. Neither changes the
+// run the user is asked about.
+TEST_F(AspiSafetyTest, NothingChangesTheTargetOrTheImageWhileAQuestionIsOpen) {
+  sim::SimulatedDrive& other = bus.addDrive({0, 0, 0}, {5, "OTHER", "CD-ROM DRIVE", "DA01"});
+  const char kOtherImage[] = "C:\\FW\\OTHER.BIN";
+  files.add(kOtherImage, patternedImage("DA14"));
+  for (const bool battery : {false, true}) {
+    for (const bool pickOther : {true, false}) {
+      SCOPED_TRACE(std::string(battery ? "battery question" : "ConfirmDialog") +
+                   (pickOther ? ", the other drive picked" : ", another image opened"));
+      restart();
+      ASSERT_NO_FATAL_FAILURE(startUp());
+      ASSERT_EQ(appState.selectedTarget, 1);
+      auto meddle = [&] {
+        if (pickOther) {
+          pick(0);
+        } else {
+          ui.chooseFile(kOtherImage);
+          command(kCommandOpen);
+        }
+      };
+      system.power = battery ? PowerSource::Battery : PowerSource::Unknown;
+      ui.onAsk = [&](const MessageBoxCall&) {
+        meddle();
+        return true;
+      };
+      if (!battery) {
+        ui.onDialog[kConfirmDialogTemplate] = [&] {
+          meddle();
+          confirmDialogReply(kWmCommand, kOkCommand);
+        };
+      }
+      download();
+      EXPECT_EQ(sent().size(), 64u);
+      for (const SentBlock& block : sent()) EXPECT_EQ(block.device, "0:1");
+      EXPECT_EQ(drive().flashed(), imageData());
+      EXPECT_EQ(other.programmings(), 0);
+    }
+  }
 }
 
 // ---- Pass-through: an image no longer whole, or no longer the one confirmed ----

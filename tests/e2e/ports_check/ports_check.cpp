@@ -97,22 +97,25 @@ void checkRegistry() {
 
   char buffer[100];
   std::uint32_t size = sizeof buffer;
-  check(system.readMachineValue(subkey, "Fits", buffer, size) == RegistryRead::Read &&
+  check(system.readMachineValue(subkey, "Fits", buffer, size, RegistryAccess::AllAccess) ==
+                RegistryRead::Read &&
             size == 100 && std::strlen(buffer) == 99,
         "registry: 99 characters and the zero fit in 100 bytes");
   size = sizeof buffer;
-  check(system.readMachineValue(subkey, "TooLong", buffer, size) == RegistryRead::ValueNotRead,
+  check(system.readMachineValue(subkey, "TooLong", buffer, size, RegistryAccess::Read) ==
+            RegistryRead::ValueNotRead,
         "registry: 100 characters and the zero do not");
   size = sizeof buffer;
-  check(system.readMachineValue(subkey, "Missing", buffer, size) == RegistryRead::ValueNotRead,
+  check(system.readMachineValue(subkey, "Missing", buffer, size, RegistryAccess::Read) ==
+            RegistryRead::ValueNotRead,
         "registry: a missing value is not read");
   size = sizeof buffer;
-  check(system.readMachineValue("Software\\NoSuchKeyAnywhere", "Fits", buffer, size) ==
-            RegistryRead::KeyNotOpened,
+  check(system.readMachineValue("Software\\NoSuchKeyAnywhere", "Fits", buffer, size,
+                                RegistryAccess::Read) == RegistryRead::KeyNotOpened,
         "registry: a missing key is not opened");
   size = sizeof buffer;
   check(system.readMachineValue("Software\\Microsoft\\Windows nt\\CurrentVersion", "ProductName",
-                                buffer, size) == RegistryRead::Read,
+                                buffer, size, RegistryAccess::AllAccess) == RegistryRead::Read,
         "registry: Wine's ProductName under the Windows NT key");
   RegDeleteKeyA(HKEY_LOCAL_MACHINE, subkey);
 }
