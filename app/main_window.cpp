@@ -21,6 +21,11 @@ void fillToolTip(TOOLTIPTEXTA* request) {
 }  // namespace
 
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  // Registered, not a constant: known at the first message.
+  static const UINT queryCancelAutoPlay = RegisterWindowMessageA("QueryCancelAutoPlay");
+  if (message == queryCancelAutoPlay && queryCancelAutoPlay != 0) {
+    return cancelsAutoPlay() ? TRUE : FALSE;
+  }
   switch (message) {
     case WM_CREATE:
       mainWindowCreated(window);

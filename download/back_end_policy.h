@@ -29,6 +29,10 @@ struct FailureMessage {
 
 struct BackEndPolicy {
   void (*send)(const DriveEntry& drive, std::uint8_t block);
+  // The run has ended: what the back end holds of the drive goes back.
+  void (*releaseDrive)();
+  // Whether the back end can keep other programs from the drive during a run.
+  bool keepsOthersAway;
   bool cautionBeforeFinalBlock;
   // A block before the final one is done only when the drive completed it; the final block's
   // answer means this, by BlockAnswerKind.

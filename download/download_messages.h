@@ -21,6 +21,12 @@ inline constexpr char kCaution[] =
 inline constexpr char kComplete[] =
     "\n\n    !!! UPDATE COMPLETE !!!\n\n!!! THIS WILL REBOOT YOUR PC !!!      ";
 
+// Another program holds the drive for itself: with the name the system gives it, or kSomeProgram.
+inline constexpr char kHeldBy[] =
+    "THE DRIVE IS IN USE BY ANOTHER PROGRAM !!\n\n%s holds it for itself. Close that program, "
+    "then download again.";
+inline constexpr char kSomeProgram[] = "Another program";
+
 // Asked before the window closes while a block is out or the drive programs its flash.
 inline constexpr char kCloseQuestion[] =
     "The drive is being updated.\n\nClosing FLINDOR now may leave the drive unusable.\n\n"

@@ -15,6 +15,7 @@
 #include "scsi/pass_through_transport.h"
 #include "state/app_state.h"
 #include "state/command_ids.h"
+#include "state/drive_text.h"
 
 namespace flindor {
 namespace {
@@ -23,6 +24,15 @@ bool confirmedFor(const DriveEntry& target);
 void sendBlock(const DriveEntry& target);
 void chainNextStep();
 void tellFailure();
+
+// Where the run's drive sits, for the log.
+const char* targetAddress() {
+  static char address[24];
+  const DriveEntry* target = targetDrive();
+  address[0] = '\0';
+  if (target != nullptr) driveAddress(*target, appState.platformKind, address, sizeof address);
+  return address;
+}
 
 // The checks before a step: an image is open, and the target is a drive this program may
 // update. The drive, or nullptr when the user was told why not (or, with no drive at all, not).
@@ -76,6 +86,7 @@ bool confirmedFor(const DriveEntry& target) {
     // Written down before anything is sent.
     const UpdateRecord record = recordOf(target);
     logConfirmed(record);
+    if (!policyOf(s.platformKind).keepsOthersAway) logNoDriveControls();
     recordConfirmed(record);
     enterPhase(RunPhase::Confirmed);
     return true;
@@ -164,9 +175,15 @@ const char* finalOutcomeText(BlockOutcome outcome) {
 
 void blockAnswered(const BlockAnswer& answer) {
   AppState& s = appState;
-  // A late answer, once closing has begun, moves nothing on and shows nothing.
+  // A late answer, once closing has begun, moves nothing on and shows nothing; what the back end
+  // holds of the drive, left to it, goes back now.
+  if (s.runPhase == RunPhase::Closing) {
+    policyOf(s.platformKind).releaseDrive();
+    return;
+  }
   if (!awaitsAnswer(s.runPhase) || answer.block != s.nextBlock) return;
   const BlockOutcome outcome = outcomeOf(policyOf(s.platformKind), answer);
+  if (answer.controls.taken) logDriveControls(answer.controls, targetAddress());
   logAnswer(answer, outcome);
   if (answer.block == kFinalBlock) recordFinalOutcome(finalOutcomeText(outcome));
   switch (outcome) {
@@ -199,7 +216,13 @@ void continueRun() {
       chainNextStep();
       break;
     case RunPhase::Failed:
-      enterPhase(RunPhase::Stopped);
+      // Another program held the drive before the first block: the run never began.
+      if (blockAnswer.notSent == NotSentReason::HeldByAnotherProgram && s.nextBlock == 0) {
+        s.downloadConfirmed = 0;
+        enterPhase(RunPhase::Idle);
+      } else {
+        enterPhase(RunPhase::Stopped);
+      }
       tellFailure();
       break;
     case RunPhase::OutcomeUntold:
@@ -262,6 +285,15 @@ void tellTransportDetail(const BlockAnswer& answer) {
 
 // What the user is told of the failed block.
 void tellFailure() {
+  AppState& s = appState;
+  if (blockAnswer.notSent == NotSentReason::HeldByAnotherProgram) {
+    const char* holder = blockAnswer.controls.holder;
+    char text[200];
+    formatTextOf(text, sizeof text, download_text::kHeldBy,
+                 holder[0] != '\0' ? holder : download_text::kSomeProgram);
+    ports().ui->messageBox(s.mainWindow, text, download_text::kWarning, kIconError);
+    return;
+  }
   const FailureMessage& message = policyOf(appState.platformKind).failure;
   if (message.transportDetail) tellTransportDetail(blockAnswer);
   ports().ui->messageBox(message.ownedByPanel ? appState.controlPanel : nullptr, message.text,

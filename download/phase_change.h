@@ -1,7 +1,8 @@
 #pragma once
 // The one place where the run's phase changes. What follows from the phase follows here too: the
-// session hold against shutdown and sleep, and the progress timer, each started or stopped when
-// the new phase asks for it and the old one did not. GUI thread only.
+// session hold against shutdown and sleep, the progress timer, and the back end's hold on the
+// drive, each taken or given back when the new phase asks for it and the old one did not. GUI
+// thread only.
 
 #include "state/run_phase.h"
 

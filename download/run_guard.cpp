@@ -38,4 +38,6 @@ void beginClosing() {
 
 bool systemMayStop() { return systemMayStop(appState.runPhase); }
 
+bool cancelsAutoPlay() { return cancelsAutoPlay(appState.runPhase); }
+
 }  // namespace flindor

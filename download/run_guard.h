@@ -15,5 +15,8 @@ bool mainWindowMayClose();
 void beginClosing();
 // WM_QUERYENDSESSION and the query before a suspend: false while the drive must keep its power.
 bool systemMayStop();
+// The registered message "QueryCancelAutoPlay", which Windows sends the foreground window before
+// AutoPlay acts: true (cancel) while a run is under way.
+bool cancelsAutoPlay();
 
 }  // namespace flindor

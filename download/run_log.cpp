@@ -5,6 +5,7 @@
 #include "image/image_layout.h"
 #include "platform/format_text.h"
 #include "platform/log_file.h"
+#include "scsi/drive_controls.h"
 #include "state/app_state.h"
 #include "state/drive_text.h"
 #include "state/platform_kind.h"
@@ -44,7 +45,9 @@ const char* outcomeNote(BlockOutcome outcome) {
 }
 
 void logPassThroughFailure(const BlockAnswer& a, BlockOutcome outcome) {
-  if (a.notSent == NotSentReason::NoThread) {
+  if (a.notSent == NotSentReason::HeldByAnotherProgram) {
+    logLine("block %d not sent: another program holds the drive", a.block);
+  } else if (a.notSent == NotSentReason::NoThread) {
     logLine("block %d not sent: no thread could be started", a.block);
   } else if (a.notSent == NotSentReason::VolumeNotOpened) {
     logLine("block %d not sent: the volume could not be opened", a.block);
@@ -80,6 +83,39 @@ void logConfirmed(const UpdateRecord& record) {
   driveName(record.drive, name, sizeof name);
   logLine("download confirmed: %s at %s from %s to %s, image %s (file CRC-32/MPEG-2 %s)", name,
           record.address, record.oldRevision, record.newRevision, record.image, record.imageCrc);
+}
+
+void logNoDriveControls() {
+  logLine(
+      "the ASPI manager cannot keep other programs from the drive: close any that use it "
+      "before the update");
+}
+
+void logDriveControls(const DriveControls& c, const char* address) {
+  if (c.pollingError == 0) {
+    logLine("media-change polling of %s off for the update", address);
+  } else if (c.pollingError == kControlNotOpened) {
+    logLine(
+        "media-change polling of %s not turned off: its volume could not be opened for its "
+        "attributes",
+        address);
+  } else {
+    logLine(
+        "media-change polling of %s not turned off: IOCTL_STORAGE_MCN_CONTROL failed with "
+        "error %u",
+        address, c.pollingError);
+  }
+  if (c.exclusiveError == 0) {
+    logLine("exclusive access to %s taken for the update", address);
+  } else if (c.exclusiveError == kErrorAccessDenied) {
+    logLine("%s is held for exclusive access by %s", address,
+            c.holder[0] != '\0' ? c.holder : "another program");
+  } else {
+    logLine(
+        "exclusive access to %s not available: IOCTL_CDROM_EXCLUSIVE_ACCESS failed with "
+        "error %u",
+        address, c.exclusiveError);
+  }
 }
 
 void logBlockGoing(std::uint8_t block) {

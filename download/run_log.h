@@ -17,8 +17,13 @@ inline constexpr char kProgramVersion[] = "1.3.0.1";  // as the version block sa
 void logStart();
 // The user confirmed the download of the open image to the drive `record` names.
 void logConfirmed(const UpdateRecord& record);
+// The back end cannot keep other programs from the drive (ASPI): they should be closed first.
+void logNoDriveControls();
 // `block` is handed to the back end.
 void logBlockGoing(std::uint8_t block);
+// The back end took the drive at `address` for the run with the block `answer` answers: what the
+// system said to the controls that keep other programs from it.
+void logDriveControls(const DriveControls& controls, const char* address);
 // The back end answered the block out, which means `outcome`. Only a failure, or the final
 // block's answer, is logged, with the raw answer.
 void logAnswer(const BlockAnswer& answer, BlockOutcome outcome);

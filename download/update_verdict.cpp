@@ -62,7 +62,10 @@ void append(Verdict& verdict, const char* format, Values... values) {
 }  // namespace
 
 Verdict verdictOf(const UpdateRecord& record, const Table& table, std::uint8_t platform) {
-  Verdict verdict{false, true, {}};
+  // Cleared, then set: an initializer with a nonzero field would keep a copy of the whole
+  // record in the program's data.
+  Verdict verdict{};
+  verdict.keepRecord = true;
   const bool completed = sameText(record.state, kRecordCompleted);
   const int block = blockOf(record);
   char progress[40];

@@ -118,16 +118,26 @@ class Heap {
   virtual void release(void* block) = 0;
 };
 
+// How a volume is opened: for reading and writing (GENERIC_READ | GENERIC_WRITE), as SCSI
+// pass-through needs it, or for its attributes only (FILE_READ_ATTRIBUTES), as the control of the
+// drive's media-change notification wants it.
+enum class VolumeAccess { ReadWrite, Attributes };
+
 // Volume devices of drive letters, for SCSI pass-through.
 class VolumeDevices {
  public:
   virtual ~VolumeDevices() = default;
-  // Read and write access, shared read and write, existing only; kInvalidHandle on failure.
-  virtual ObjectHandle open(const char* devicePath) = 0;
+  // With `access`, shared read and write, existing only; kInvalidHandle on failure.
+  virtual ObjectHandle open(const char* devicePath, VolumeAccess access) = 0;
   // DeviceIoControl(IOCTL_SCSI_PASS_THROUGH_DIRECT) with `request` as input and output. On
   // failure `error` is the system's error code (GetLastError), else 0.
   virtual bool passThrough(ObjectHandle volume, void* request, std::uint32_t size,
                            std::uint32_t& bytesReturned, std::uint32_t& error) = 0;
+  // DeviceIoControl(code) with `in` as the input and `out` (may be null) as the output buffer.
+  // On failure `error` is the system's error code, else 0.
+  virtual bool control(ObjectHandle volume, std::uint32_t code, const void* in,
+                       std::uint32_t inSize, void* out, std::uint32_t outSize,
+                       std::uint32_t& error) = 0;
   virtual void close(ObjectHandle volume) = 0;
 };
 

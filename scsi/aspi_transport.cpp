@@ -42,6 +42,7 @@ void answer(const SrbExecScsiCmd& request, BlockAnswerKind kind, NotSentReason n
                  request.SRB_HaStat,
                  request.SRB_TargStat,
                  0,
+                 {},
                  {}};
   std::memcpy(blockAnswer.sense, request.SenseArea, sizeof request.SenseArea);
   sendPrivateCommand(appState.mainWindow, kCommandBlockAnswered, answerToken);

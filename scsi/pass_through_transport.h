@@ -1,8 +1,10 @@
 #pragma once
-// The NT back end: each command opens the volume of its drive letter, runs one
-// IOCTL_SCSI_PASS_THROUGH_DIRECT on it and closes it again. INQUIRY runs on the calling thread;
-// a DownloadCommand runs on a worker thread, so the window stays alive while the drive works,
-// and its answer comes back to the GUI thread as a command to the main window.
+// The NT back end: IOCTL_SCSI_PASS_THROUGH_DIRECT on the volume of the drive's letter. An INQUIRY
+// opens the volume, runs on the calling thread and closes it again. A run's DownloadCommands go
+// through one handle, opened with the run's first block (with the drive's media-change polling
+// off and exclusive access taken where the system has them) and closed once when the run ends;
+// each runs on a worker thread, so the window stays alive while the drive works, and its answer
+// comes back to the GUI thread as a command to the main window.
 
 #include <array>
 #include <cstdint>
@@ -34,10 +36,16 @@ void volumePathOf(const DriveEntry& drive, char (&path)[kVolumePathCapacity]);
 // were asked for); 0 when the call or the drive failed.
 std::uint32_t passThroughInquiry(std::uint8_t entryIndex);
 
-// Hands `block` of blockBuffer to the volume of `drive` on a worker thread and returns at once.
-// The answer (scsi/block_answer.h) comes back as kCommandBlockAnswered to the main window: from
-// the worker when the call has ended, or at once, from this call, when no worker could start.
-// blockBuffer belongs to the command until its answer is taken.
+// Hands `block` of blockBuffer to the volume of `drive` on a worker thread and returns at once;
+// the run's first block takes the drive. The answer (scsi/block_answer.h) comes back as
+// kCommandBlockAnswered to the main window: from the worker when the call has ended, or at once,
+// from this call, when no worker could start. blockBuffer belongs to the command until its
+// answer is taken.
 void passThroughSendBlock(const DriveEntry& drive, std::uint8_t block);
+// The run has ended: exclusive access and the media-change polling are given back and the
+// run's handles closed. No block may be out. Nothing when the run holds nothing.
+void passThroughReleaseDrive();
+// Forgets what the run held without giving it back. For tests, as resetAppState().
+void passThroughForgetDrive();
 
 }  // namespace flindor

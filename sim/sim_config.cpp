@@ -71,6 +71,14 @@ class Reader {
     if (name == "transcript") return text(bus_.settings.transcriptPath, value);
     if (name == "flash-output") return text(bus_.settings.flashOutputPath, value);
     if (name == "state") return text(bus_.settings.statePath, value);
+    if (name == "poll-ms") return set(bus_.settings.pollMs, value, 0, 60000);
+    if (name == "other-program-at-block") {
+      return set(bus_.settings.otherProgramAtBlock, value, 0, 63);
+    }
+    if (name == "exclusive-holder") return text(bus_.settings.exclusiveHolder, value, 63);
+    if (name == "controls-refused") {
+      return set(bus_.settings.controlsRefusedError, value, 1, 0xFFFF);
+    }
     if (!device_) return "'" + name + "' outside a device, or unknown";
     DeviceDescription& d = *device_;
     if (name == "adapter") {
@@ -90,6 +98,11 @@ class Reader {
     if (name == "product") return text(d.identity.product, value, 16);
     if (name == "revision") return text(d.identity.revision, value, 4);
     if (name == "inquiry-bytes") return set(d.identity.inquiryBytes, value, 0, 96);
+    if (name == "strict") {
+      if (value != "yes" && value != "no") return "strict is yes or no";
+      d.identity.strict = value == "yes";
+      return "";
+    }
     if (name == "fault") return fault(d, value);
     if (name == "programming") {
       if (value == "takes")

@@ -9,6 +9,14 @@
 //   flash-output Z:\tmp\flash.bin   the flashed data, written after the final block
 //   state Z:\tmp\drive.state        where the drives keep their revisions from one run of the
 //                                   program to the next, as across a restart of the PC
+//   poll-ms 1000                    the system polls each drive this often (TEST UNIT READY) while
+//                                   its media-change notification is on (0: before every command)
+//   other-program-at-block 20       another program asks the drive for its INQUIRY as it is about
+//                                   to get block 20, unless exclusive access is held
+//   exclusive-holder NERO           another program holds the drives for exclusive access,
+//                                   from the moment the program has found them
+//   controls-refused 50             the system refuses both media-change notification and
+//                                   exclusive access, with this error (as Wine or NT 4.0)
 //   device                          starts a device; the lines below describe it
 //   adapter 0                       reachable through ASPI at this adapter...
 //   target 1                        ...and target (default 0)
@@ -23,6 +31,8 @@
 //                                   after-power-cycle (not across a restart of the PC), fails
 //   inquiry-bytes 10                of its INQUIRY data it sends at most this many, with GOOD
 //                                   status (default 96, all of it)
+//   strict yes                      any command but the next block, from the first block until
+//                                   it has programmed its flash, ends the download
 //   fault 10 check-condition [2]    a fault for block 10, the next 2 times (default once);
 //                                   kinds: not-accepted, no-completion, aspi-error,
 //                                   check-condition, ioctl-fails, ioctl-refused, time-out,

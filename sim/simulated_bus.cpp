@@ -60,6 +60,7 @@ std::string SimulatedBus::transcriptText() const {
 }
 
 void SimulatedBus::pause(std::uint32_t ms) {
+  elapsedMs_ += ms;
   if (ms > 0 && settings.sleep) settings.sleep(ms);
 }
 

@@ -36,6 +36,8 @@ class SimulatedBus {
 
   // Lets `ms` of simulated time pass.
   void pause(std::uint32_t ms);
+  // The simulated time that has passed, in ms.
+  std::uint64_t elapsedMs() const { return elapsedMs_; }
 
  private:
   struct Slot {
@@ -44,6 +46,7 @@ class SimulatedBus {
   };
   std::vector<Slot> slots_;
   std::vector<std::string> transcript_;
+  std::uint64_t elapsedMs_ = 0;
 };
 
 // The verdict of an answered command: "GOOD", or "CHECK CONDITION (why)".

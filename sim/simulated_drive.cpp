@@ -60,9 +60,13 @@ DriveAnswer SimulatedDrive::execute(const ScsiRequest& request) {
     refuse(answer, scsi::kIllegalRequest, scsi::kInvalidOpcode, "no CDB");
     return answer;
   }
+  // Any command but the next block ends a strict drive's download.
+  if (identity_.strict && downloading_ && request.cdb[0] != zib::kDownload) disturbed_ = true;
   switch (request.cdb[0]) {
     case scsi::kInquiry:
       return inquiry(request);
+    case scsi::kTestUnitReady:
+      return testUnitReady();
     case zib::kDownload:
       return download(request);
     default: {
@@ -103,6 +107,12 @@ DriveAnswer SimulatedDrive::inquiry(const ScsiRequest& request) {
   if (answer.transferred > 0) std::memcpy(request.data, data, answer.transferred);
   if (sent < kInquiryDataBytes) answer.remark = format("sent %u bytes", answer.transferred);
   answeredInquiry_ = true;
+  return answer;
+}
+
+DriveAnswer SimulatedDrive::testUnitReady() {
+  DriveAnswer answer;
+  answer.command = "TEST UNIT READY";
   return answer;
 }
 
@@ -155,6 +165,13 @@ DriveAnswer SimulatedDrive::download(const ScsiRequest& request) {
     refuse(answer, scsi::kIllegalRequest, scsi::kInvalidFieldInParameterList, "bad CRC");
     return answer;
   }
+  // Block 0 begins a download afresh; a strict drive disturbed in one takes no more of it.
+  if (block == 0) disturbed_ = false;
+  if (disturbed_) {
+    refuse(answer, scsi::kIllegalRequest, scsi::kCommandSequenceError,
+           "the download was ended by another command");
+    return answer;
+  }
   if (takeFault(FaultKind::CheckCondition, block)) {
     refuse(answer, scsi::kMediumError, scsi::kWriteError, "fault check-condition");
     return answer;
@@ -163,6 +180,7 @@ DriveAnswer SimulatedDrive::download(const ScsiRequest& request) {
   std::memcpy(received_.data() + block * zib::kBlockDataBytes, request.data, blockDataBytes(block));
   lastTaken_ = true;
   repeatAllowed_ = false;
+  downloading_ = true;
   if (!repeat) expected_ = block + 1;
   if (takeFault(FaultKind::Slow, block)) answer.busyMs = settings_.slowBlockMs;
   if (block == zib::kFinalBlock) program(answer);
@@ -170,6 +188,7 @@ DriveAnswer SimulatedDrive::download(const ScsiRequest& request) {
 }
 
 void SimulatedDrive::program(DriveAnswer& answer) {
+  downloading_ = false;
   flashed_ = received_;
   ++programmings_;
   // The simulated firmware names its version in its last four bytes, as an image's header
@@ -245,7 +264,7 @@ void SimulatedDrive::reset() {
   std::fill(received_.begin(), received_.end(), 0);
   flashed_.clear();
   expected_ = 0;
-  lastTaken_ = repeatAllowed_ = answeredInquiry_ = false;
+  lastTaken_ = repeatAllowed_ = answeredInquiry_ = downloading_ = disturbed_ = false;
   present_ = true;
   programmings_ = 0;
 }

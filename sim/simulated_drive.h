@@ -27,6 +27,9 @@ struct DriveIdentity {
   // Of its INQUIRY data it sends at most this many bytes, as some bridges and virtual drives
   // answer short with GOOD status.
   std::uint32_t inquiryBytes = 96;
+  // Strict: from the first block until it has programmed its flash, any other command ends the
+  // download, and the drive then refuses the following blocks and keeps its firmware.
+  bool strict = false;
 };
 
 class SimulatedDrive {
@@ -46,6 +49,7 @@ class SimulatedDrive {
   // Back to a drive just switched on, with its identity: nothing received, planned or flashed.
   void reset();
   void setProgramming(Programming programming) { programming_ = programming; }
+  void setStrict(bool strict) { identity_.strict = strict; }
   // Keeps the revision it reports and the one its flash holds in settings.statePath, under `key`,
   // so that a later run of the program finds the drive as this one left it. Read on first use.
   void keepStateUnder(std::string key) { stateKey_ = std::move(key); }
@@ -62,6 +66,7 @@ class SimulatedDrive {
 
  private:
   DriveAnswer inquiry(const ScsiRequest& request);
+  DriveAnswer testUnitReady();
   DriveAnswer download(const ScsiRequest& request);
   void program(DriveAnswer& answer);
   void restoreState();
@@ -75,6 +80,8 @@ class SimulatedDrive {
   std::uint8_t expected_ = 0;
   bool lastTaken_ = false;
   bool repeatAllowed_ = false;
+  bool downloading_ = false;  // from the first block until the programming
+  bool disturbed_ = false;    // strict: another command came meanwhile
   bool present_ = true;
   bool answeredInquiry_ = false;
   int programmings_ = 0;

@@ -51,6 +51,7 @@ inline constexpr std::uint8_t kInvalidFieldInParameterList = 0x26;
 inline constexpr std::uint8_t kCommandSequenceError = 0x2C;
 // INQUIRY: a 6-byte CDB with EVPD in byte 1, the page in byte 2, the allocation length in byte 4.
 inline constexpr std::uint8_t kInquiry = 0x12;
+inline constexpr std::uint8_t kTestUnitReady = 0x00;
 inline constexpr std::size_t kInquiryCdbBytes = 6;
 inline constexpr std::size_t kInquiryEvpdByte = 1;
 inline constexpr std::size_t kInquiryPageByte = 2;
@@ -68,6 +69,18 @@ inline constexpr std::uint32_t kIoctlScsiPassThroughDirect = 0x4D014;
 inline constexpr std::uint8_t kDataOut = 0;  // SCSI_IOCTL_DATA_OUT
 inline constexpr std::uint8_t kDataIn = 1;   // SCSI_IOCTL_DATA_IN
 inline constexpr std::uint32_t kErrorInvalidParameter = 87;
+inline constexpr std::uint32_t kErrorAccessDenied = 5;
+// ntddstor.h and ntddcdrm.h: media-change notification, and exclusive access to a CD-ROM drive
+// (the lock's request type at 0, its caller's name at 8; the state's lock flag at 0, the name
+// at 1).
+inline constexpr std::uint32_t kIoctlStorageMcnControl = 0x002D0944;
+inline constexpr std::uint32_t kIoctlCdromExclusiveAccess = 0x0002C05C;
+inline constexpr std::uint32_t kExclusiveQueryState = 0;
+inline constexpr std::uint32_t kExclusiveLockDevice = 1;
+inline constexpr std::uint32_t kExclusiveUnlockDevice = 2;
+inline constexpr std::size_t kExclusiveLockBytes = 72;
+inline constexpr std::size_t kExclusiveStateBytes = 65;
+inline constexpr std::size_t kExclusiveCallerBytes = 64;
 inline constexpr std::uint32_t kErrorSemTimeout = 121;  // the drive did not answer in time
 inline constexpr std::uint32_t kErrorIoDevice = 1117;   // the answer was lost on the bus
 inline constexpr std::uint32_t kErrorNotConnected = 1167;

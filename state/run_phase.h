@@ -75,6 +75,20 @@ constexpr bool progressRuns(RunPhase phase, std::uint8_t nextBlock) {
          (phase == Answered && nextBlock > 63);
 }
 
+// From the block that takes the drive to the run's end (completed, stopped at a block, or
+// closing): the run holds the drive, and no other program may reach it.
+constexpr bool holdsDrive(RunPhase phase) {
+  using enum RunPhase;
+  return in(phase, phases({Framing, CautionOpen, BlockOut, FinalBlockOut, Answered, Failed,
+                           OutcomeUntold, ProgrammingUnknown}));
+}
+
+// While a run is under way, from the confirmation until it completes or stops, AutoPlay is
+// cancelled (the main window answers QueryCancelAutoPlay with 1).
+constexpr bool cancelsAutoPlay(RunPhase phase) {
+  return phase == RunPhase::Confirmed || holdsDrive(phase);
+}
+
 // The drive list and Open may change the target and the image only while no run is under way:
 // from the Download's checks to the end of the run both stay as they are.
 constexpr bool targetAndImageMayChange(RunPhase phase) { return phase == RunPhase::Idle; }

@@ -3,6 +3,8 @@
 // that Wine's own IOCTL_SCSI_PASS_THROUGH_DIRECT makes on the file behind a drive letter
 // (`dosdevices/x::`). The bus is the one the file that FLINDOR_SIM_CONFIG names describes;
 // a device with `letter X` answers on the file behind X:. Every other ioctl goes on to libc.
+// It also notes each descriptor of a drive's file from its first SG_IO to its close(), so that a
+// test sees how often the program opened the drive.
 //
 // Built for both widths: the i386 ntdll calls __ioctl_time64, the x86_64 one ioctl.
 
@@ -11,6 +13,7 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <climits>
@@ -75,11 +78,12 @@ class SgDrive {
 
   // Carries out one SG_IO on the drive at `letter`: -1 with errno set, or 0 with the status
   // fields set, as the Linux SCSI generic interface does. `forward` when no drive is there.
-  int execute(char letter, sg_io_hdr_t& io, bool& forward) {
+  int execute(int fd, char letter, sg_io_hdr_t& io, bool& forward) {
     // One command at a time: the program sends them from more than one thread.
     std::lock_guard<std::mutex> hold(lock_);
     SimulatedDrive* drive = bus_.driveAtLetter(letter);
     const std::string where = std::string("sg ") + letter + ":";
+    if (inUse(fd, letter)) bus_.note(where + " descriptor opened");
     if (drive == nullptr) {
       bus_.note(where + " no device answers");
       forward = true;
@@ -156,7 +160,27 @@ class SgDrive {
     return 0;
   }
 
+  // `fd` is being closed: a drive's descriptor's session ends.
+  void closing(int fd) {
+    char letter = 0;
+    {
+      std::lock_guard<std::mutex> hold(descriptorsLock_);
+      const auto it = descriptors_.find(fd);
+      if (it == descriptors_.end()) return;
+      letter = it->second;
+      descriptors_.erase(it);
+    }
+    std::lock_guard<std::mutex> hold(lock_);
+    bus_.note(std::string("sg ") + letter + ": descriptor closed");
+  }
+
  private:
+  // True when `fd` was not yet in use for `letter`; from now on it is.
+  bool inUse(int fd, char letter) {
+    std::lock_guard<std::mutex> hold(descriptorsLock_);
+    return descriptors_.insert({fd, letter}).second;
+  }
+
   int refuse(const std::string& line, int error) {
     bus_.note(line);
     errno = error;
@@ -186,13 +210,20 @@ class SgDrive {
 
   std::once_flag loaded_;
   std::mutex lock_;
+  // Apart from lock_: close() comes from anywhere, also while lock_ is held.
+  std::mutex descriptorsLock_;
+  std::map<int, char> descriptors_;
   SimulatedBus bus_;
   std::map<std::string, char> files_;
   unsigned refusals_ = 0;
 };
 
+// Made at the first SG_IO; a close() before it has no drive's descriptor to note.
+std::atomic<SgDrive*> made{nullptr};
+
 SgDrive& sgDrive() {
   static SgDrive* drive = new SgDrive();  // never destroyed: ioctls may come during exit
+  made.store(drive);
   return *drive;
 }
 
@@ -207,7 +238,8 @@ int handle(const char* name, int fd, unsigned long request, void* argument) {
   if (request == SG_IO && argument != nullptr) {
     if (const char letter = sgDrive().letterOf(fd); letter != 0) {
       bool forward = false;
-      const int result = sgDrive().execute(letter, *static_cast<sg_io_hdr_t*>(argument), forward);
+      const int result =
+          sgDrive().execute(fd, letter, *static_cast<sg_io_hdr_t*>(argument), forward);
       if (!forward) return result;
     }
   }
@@ -217,6 +249,12 @@ int handle(const char* name, int fd, unsigned long request, void* argument) {
 }  // namespace
 
 extern "C" {
+
+int close(int fd) {
+  static const auto next = reinterpret_cast<int (*)(int)>(::dlsym(RTLD_NEXT, "close"));
+  if (SgDrive* drive = made.load()) drive->closing(fd);
+  return next(fd);
+}
 
 int ioctl(int fd, unsigned long request, ...) {
   va_list rest;

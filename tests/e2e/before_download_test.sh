@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # ASPI platform, one supported drive, before anything is sent: the product name in its framed
 # strip, a second copy of the program refused, and a download declined twice in the confirmation
-# dialog (once by its No button, once by Esc) with nothing sent to the drive; then Exit.
+# dialog (once by its No button, once by Esc) with nothing sent to the drive, and neither a
+# shutdown nor AutoPlay refused; then Exit.
 source "$(dirname "$0")/flindor.sh"
 e2e_begin
 flindor_install aspi <<CONF
@@ -39,6 +40,10 @@ e2e_key Escape
 e2e_wait_gone 'Continue ?'
 e2e_expect_only_windows FLINDOR
 flindor_expect_downloads
+# No run: the session may end, and AutoPlay may act.
+e2e_query_session_end FLINDOR
+[[ $E2E_END_SESSION == 1 && $E2E_AUTOPLAY_CANCELLED == 0 ]] ||
+  e2e_fail "refused with no run: $E2E_END_SESSION, $E2E_AUTOPLAY_CANCELLED"
 
 e2e_menu FLINDOR 40002
 e2e_expect_exit 0

@@ -226,6 +226,17 @@ flindor_expect_downloads() {
   e2e_step "the drive got blocks ${1:-none}${2:+ ... ${!#}} ($# commands)"
 }
 
+# Through SG_IO: how often the program opened the drive, as the descriptors of the file behind
+# its letter show (each from its first command to its close): flindor_expect_descriptors N.
+flindor_expect_descriptors() {
+  local opened closed
+  opened=$(grep -c '^sg [A-Z]: descriptor opened$' "$FLINDOR_TRANSCRIPT")
+  closed=$(grep -c '^sg [A-Z]: descriptor closed$' "$FLINDOR_TRANSCRIPT")
+  ((opened == $1 && closed == $1)) ||
+    e2e_fail "the drive's file was opened $opened times and closed $closed times, expected $1"
+  e2e_step "the drive's file opened and closed $1 times"
+}
+
 # Just after the drive began to program: the bar shows from the first tick of a timer of 1 s,
 # at step 2, and grows by a step a tick. Both pictures first, read later: the time between them
 # is what counts.

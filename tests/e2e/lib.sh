@@ -373,13 +373,15 @@ e2e_close() {
   e2e_drive close "$1" || e2e_fail "could not close \"$1\". $E2E_ERR"
 }
 
-# Asks the window as Windows does before a shutdown and before a suspend; sets E2E_END_SESSION
-# and E2E_SUSPEND to its answers (0 refuses a shutdown, 0x424D5144 refuses a suspend).
+# Asks the window as Windows does before a shutdown, before a suspend and before AutoPlay acts;
+# sets E2E_END_SESSION, E2E_SUSPEND and E2E_AUTOPLAY_CANCELLED to its answers (0 refuses a
+# shutdown, 0x424D5144 refuses a suspend, 1 cancels AutoPlay).
 e2e_query_session_end() {
   e2e_step "ask \"$1\" whether the session may end"
   e2e_drive query-session-end "$1" || e2e_fail "could not ask \"$1\". $E2E_ERR"
   E2E_END_SESSION=$(sed -n 's/^end-session=//p' <<<"$E2E_OUT")
   E2E_SUSPEND=$(sed -n 's/^suspend=//p' <<<"$E2E_OUT")
+  E2E_AUTOPLAY_CANCELLED=$(sed -n 's/^autoplay-cancelled=//p' <<<"$E2E_OUT")
 }
 
 # Prints the text of a control (searched through nested panels too).

@@ -2,7 +2,8 @@
 # Pass-through platform, two blocks that fail and are resumed: block 10 refused by the drive
 # with CHECK CONDITION (no message of the transport, then the sequencer's), block 20 taken by
 # the drive but its answer lost (Wine's error for EIO: the write error with the block number).
-# Each Download goes on from the failed block without asking again, and the update completes
+# Each Download goes on from the failed block without asking again, through a handle of its
+# own opened and closed once (each stretch of blocks has one), and the update completes
 # with the image's data in the flash. After the restart FLINDOR says that the drive reports the
 # new revision and clears the record; FLINDOR.LOG holds both runs.
 source "$(dirname "$0")/flindor.sh"
@@ -29,6 +30,7 @@ e2e_expect_no_window 'Continue ?'
 flindor_expect_caution
 e2e_answer_box
 flindor_expect_completion
+flindor_expect_descriptors 4  # discovery's, and one for each stretch of blocks
 e2e_answer_box
 flindor_expect_verdict 'The drive now reports DA13.\n\nThe firmware update is complete.'
 flindor_expect_record absent

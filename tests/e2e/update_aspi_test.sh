@@ -41,8 +41,9 @@ e2e_expect_running
 
 # While the drive programs, neither a shutdown nor a suspend is agreed to, and the close box asks.
 e2e_query_session_end FLINDOR
-[[ $E2E_END_SESSION == 0 && $E2E_SUSPEND == 0x424D5144 ]] ||
-  e2e_fail "the session may end while the drive programs: $E2E_END_SESSION, $E2E_SUSPEND"
+[[ $E2E_END_SESSION == 0 && $E2E_SUSPEND == 0x424D5144 && $E2E_AUTOPLAY_CANCELLED == 1 ]] ||
+  e2e_fail "the session may end, or AutoPlay act, while the drive programs: $E2E_END_SESSION," \
+    "$E2E_SUSPEND, $E2E_AUTOPLAY_CANCELLED"
 flindor_close_while_programming No
 e2e_expect_running
 

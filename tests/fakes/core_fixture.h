@@ -5,6 +5,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "scsi/pass_through_transport.h"
 #include "state/app_state.h"
 #include "tests/fakes/fake_clock.h"
 #include "tests/fakes/fake_files.h"
@@ -31,6 +32,7 @@ class CoreTest : public ::testing::Test {
   // Initial state again, with the windows known, as after start-up.
   void resetState() {
     resetAppState();
+    passThroughForgetDrive();
     appState.mainWindow = kMainWindow;
     appState.controlPanel = kControlPanel;
     appState.driveCombo = kDriveCombo;

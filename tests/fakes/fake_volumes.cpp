@@ -4,8 +4,9 @@
 
 namespace flindor::testing {
 
-ObjectHandle FakeVolumes::open(const char* devicePath) {
+ObjectHandle FakeVolumes::open(const char* devicePath, VolumeAccess access) {
   openedPaths.emplace_back(devicePath);
+  openedWith.push_back(access);
   if (openFails) return kInvalidHandle;
   open_.insert(next_);
   return next_++;
@@ -23,6 +24,13 @@ bool FakeVolumes::passThrough(ObjectHandle volume, void* request, std::uint32_t 
   bytesReturned = callSucceeds ? size : 0;
   error = callSucceeds ? 0 : callError;
   return callSucceeds;
+}
+
+bool FakeVolumes::control(ObjectHandle volume, std::uint32_t code, const void*, std::uint32_t,
+                          void*, std::uint32_t, std::uint32_t& error) {
+  controls.push_back(code);
+  error = open_.count(volume) ? controlError : 6;
+  return error == 0;
 }
 
 void FakeVolumes::close(ObjectHandle volume) { open_.erase(volume); }

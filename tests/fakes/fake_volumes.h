@@ -14,9 +14,11 @@ namespace flindor::testing {
 
 class FakeVolumes : public VolumeDevices {
  public:
-  ObjectHandle open(const char* devicePath) override;
+  ObjectHandle open(const char* devicePath, VolumeAccess access) override;
   bool passThrough(ObjectHandle volume, void* request, std::uint32_t size,
                    std::uint32_t& bytesReturned, std::uint32_t& error) override;
+  bool control(ObjectHandle volume, std::uint32_t code, const void* in, std::uint32_t inSize,
+               void* out, std::uint32_t outSize, std::uint32_t& error) override;
   void close(ObjectHandle volume) override;
 
   bool openFails = false;
@@ -25,7 +27,10 @@ class FakeVolumes : public VolumeDevices {
   std::uint8_t scsiStatus = 0;                         // written into ScsiStatus
   std::function<void(PassThroughRequest&)> onRequest;  // e.g. writes INQUIRY data
 
+  std::uint32_t controlError = 50;  // what the controls answer: ERROR_NOT_SUPPORTED, as Wine
   std::vector<std::string> openedPaths;
+  std::vector<VolumeAccess> openedWith;
+  std::vector<std::uint32_t> controls;       // the codes asked, in order
   std::vector<PassThroughRequest> requests;  // as made, before the answer
   std::vector<std::uint32_t> sizes;          // the size passed with each
   int openHandles() const { return static_cast<int>(open_.size()); }

@@ -8,6 +8,7 @@
 #include "image/image_layout.h"
 #include "scsi/aspi_request.h"
 #include "scsi/pass_through_request.h"
+#include "scsi/pass_through_transport.h"
 #include "scsi/scsi_commands.h"
 #include "shell/control_panel.h"
 #include "shell/dialog_replies.h"
@@ -77,6 +78,9 @@ void ProgramHarness::installPorts() {
 
 void ProgramHarness::resetProgram() {
   resetAppState();
+  // A new run of the program: what an earlier one held of the drive went with it.
+  passThroughForgetDrive();
+  volumes_.closeAll();
   appState.mainWindow = kMainWindow;
   appState.controlPanel = kControlPanel;
   appState.driveCombo = kDriveCombo;
@@ -300,8 +304,8 @@ std::uint32_t ProgramHarness::sendCommand(void* request) {
   return status;
 }
 
-ObjectHandle ProgramHarness::open(const char* devicePath) {
-  const ObjectHandle volume = volumes_.open(devicePath);
+ObjectHandle ProgramHarness::open(const char* devicePath, VolumeAccess access) {
+  const ObjectHandle volume = volumes_.open(devicePath, access);
   if (volume != kInvalidHandle) letters_[volume] = devicePath[4];
   return volume;
 }

@@ -121,6 +121,8 @@ class ProgramHarness : public Worker, public AspiManager, public VolumeDevices {
   std::vector<std::uint8_t> imageData() const { return {image.begin() + 4, image.end()}; }
   bool threads() const { return options_.run == Run::Threads; }
   int openVolumes() const { return volumes_.openHandles(); }
+  int volumeOpens() const { return volumes_.opens(); }  // for reading and writing, ever
+  int strayCloses() const { return volumes_.strayCloses(); }
   std::uint8_t platform() const { return options_.platform; }
 
   std::vector<std::uint8_t> image = patternedImage("DA13");
@@ -157,9 +159,13 @@ class ProgramHarness : public Worker, public AspiManager, public VolumeDevices {
   bool start(void (*job)(void*), void* context) override;
   std::uint32_t getSupportInfo() override;
   std::uint32_t sendCommand(void* request) override;
-  ObjectHandle open(const char* devicePath) override;
+  ObjectHandle open(const char* devicePath, VolumeAccess access) override;
   bool passThrough(ObjectHandle volume, void* request, std::uint32_t size,
                    std::uint32_t& bytesReturned, std::uint32_t& error) override;
+  bool control(ObjectHandle volume, std::uint32_t code, const void* in, std::uint32_t inSize,
+               void* out, std::uint32_t outSize, std::uint32_t& error) override {
+    return volumes_.control(volume, code, in, inSize, out, outSize, error);
+  }
   void close(ObjectHandle volume) override { volumes_.close(volume); }
 
   HarnessOptions options_;

@@ -64,7 +64,7 @@ bool QuietFiles::read(ObjectHandle file, void* buffer, std::uint32_t length,
   return true;
 }
 
-ObjectHandle QuietVolumes::open(const char* devicePath) {
+ObjectHandle QuietVolumes::open(const char* devicePath, VolumeAccess) {
   if (std::strncmp(devicePath, kQuietVolume, sizeof kQuietVolume - 1) != 0) return kInvalidHandle;
   ++openHandles;
   return kQuietVolumeHandle;

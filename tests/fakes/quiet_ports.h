@@ -78,9 +78,15 @@ class QuietFiles : public FileSystem {
 // A volume whose drive takes the 64 blocks in order and keeps their data.
 class QuietVolumes : public VolumeDevices {
  public:
-  ObjectHandle open(const char* devicePath) override;
+  ObjectHandle open(const char* devicePath, VolumeAccess access) override;
   bool passThrough(ObjectHandle volume, void* request, std::uint32_t size,
                    std::uint32_t& bytesReturned, std::uint32_t& error) override;
+  // The controls are refused, as Wine refuses them.
+  bool control(ObjectHandle, std::uint32_t, const void*, std::uint32_t, void*, std::uint32_t,
+               std::uint32_t& error) override {
+    error = 50;
+    return false;
+  }
   void close(ObjectHandle) override { --openHandles; }
 
   bool checkCrc = true;  // off: the drive's own work leaves the program's alone to be timed

@@ -32,6 +32,8 @@ enum class Fault {
   AspiNotAccepted,
   AspiError,    // SS_ERR, after the drive took the block
   AspiAborted,  // SS_ABORTED, before the drive saw it
+  // The run opens the volume when it takes the drive: at block 0, and at the resume after a stop.
+  // Past block 0 a refused block stops the run there first.
   VolumeOpenFails,
   IoctlFails,    // the drive took the block, the call still failed
   IoctlRefused,  // the storage stack refused the request; the drive never saw it
@@ -133,10 +135,12 @@ Expected expectedFor(Fault fault, int block) {
       const std::string openFailed =
           "box none [Info] DoRoroDor CreateHandle ERROR : \\\\.\\E:" + std::string(15, ' ') +
           " 0x30";
-      return {final ? std::vector<std::string>{kCautionBox, "kill timer panel 1", openFailed,
-                                               writeFailed}
-                    : std::vector<std::string>{openFailed, writeFailed},
-              false, Resume::Download};
+      // Past block 0, after the refused block's own messages.
+      std::vector<std::string> lines =
+          block > 0 ? expectedFor(Fault::IoctlRefused, block).lines : std::vector<std::string>{};
+      if (final) lines.insert(lines.end(), {kCautionBox, "kill timer panel 1"});
+      lines.insert(lines.end(), {openFailed, writeFailed});
+      return {lines, false, Resume::Download};
     }
     case Fault::IoctlRefused:
       // Refused before the drive saw it: on the final block too, a failure to resume from.
@@ -195,6 +199,9 @@ class FaultRun {
     for (const auto& [fault, block] : faults) {
       if (const auto drive = infoOf(fault).drive) {
         test_.drive().planFault(static_cast<std::uint8_t>(block), *drive);
+        if (fault == Fault::VolumeOpenFails && block > 0) {
+          test_.drive().planFault(static_cast<std::uint8_t>(block), sim::FaultKind::IoctlRefused);
+        }
       } else {
         pendingImageFaults_.push_back({fault, block});
       }
@@ -300,6 +307,7 @@ void checkOneFault(FaultRun& run, ProgramHarness& test, Fault fault, int block) 
   SCOPED_TRACE(std::string(nameOf(fault)) + " at block " + std::to_string(block));
   const Expected want = expectedFor(fault, block);
   run.begin({{fault, block}});
+  if (fault == Fault::VolumeOpenFails && block > 0) test.download();  // stopped before it
   test.download();
   if (want.resume == Resume::Completed) {  // the drive left no answer: it may be programming
     EXPECT_THAT(system.log(), IsEmpty()) << "the completion waits for the allowance";
@@ -393,7 +401,9 @@ void randomRuns(FaultRun& run, ProgramHarness& test, Backend backend, int runs) 
     test.download();
     // Between tries the drive has its time to program, as it has while the user reads a box.
     test.programmingAllowancePasses();
-    for (int tries = 0; tries <= count && !run.completed() && !run.stuck(); ++tries) {
+    // Each fault stops the run once; a volume that cannot be opened, after its refused block,
+    // twice.
+    for (int tries = 0; tries <= 2 * count && !run.completed() && !run.stuck(); ++tries) {
       run.resume();
       test.programmingAllowancePasses();
     }
@@ -532,9 +542,15 @@ const struct LogRow {
          "; whether the drive programmed its flash is unknown"},
 };
 
+const std::string kRefusedAt10 = "block 10 failed: error 87, SCSI status 0x00, sense 00" + kZeros;
+
 std::vector<std::string> expectedLog(const LogRow& row, bool completes) {
   const bool aspi = row.backend == Aspi;
   const std::string at = aspi ? "adapter 0, target 1" : "drive E:";
+  // Said each time the run takes the drive: at block 0 and at each resume.
+  const std::initializer_list<std::string> taken = {
+      "media-change polling of drive E: off for the update",
+      "exclusive access to drive E: taken for the update"};
   std::vector<std::string> log = {
       aspi ? "FLINDOR 1.3.0.1 started: ASPI platform, Windows 98"
            : "FLINDOR 1.3.0.1 started: pass-through platform, Microsoft Windows 2000",
@@ -543,10 +559,23 @@ std::vector<std::string> expectedLog(const LogRow& row, bool completes) {
       "download confirmed: ZIB KMX4820T at " + at +
           " from DA12 to DA13, image NEW.BIN (file CRC-32/MPEG-2 B0A3BD9B)"};
   auto add = [&log](std::initializer_list<std::string> lines) { log.insert(log.end(), lines); };
+  if (aspi) {
+    add(
+        {"the ASPI manager cannot keep other programs from the drive: close any that use it "
+         "before the update"});
+  }
   if (row.registryFails || !row.refused.empty())
     add({"the update record could not be written to HKEY_LOCAL_MACHINE\\Software\\FLINDOR"});
-  if (row.block == 10)
-    add({row.line, "blocks 0 to 9 accepted", "resumed at block 10", "blocks 10 to 62 accepted"});
+  if (!aspi) add(taken);
+  if (row.fault == VolumeOpenFails)
+    add({kRefusedAt10, "blocks 0 to 9 accepted", "resumed at block 10"});
+  if (row.block == 10) {
+    add({row.line});
+    if (row.fault != VolumeOpenFails) add({"blocks 0 to 9 accepted"});
+    add({"resumed at block 10"});
+    if (!aspi) add(taken);
+    add({"blocks 10 to 62 accepted"});
+  }
   if (row.block != 10) add({"blocks 0 to 62 accepted"});
   add({"final block 63 sent; the drive programs its flash",
        row.block == 63 ? row.line : "block 63 answered"});
@@ -574,6 +603,7 @@ void checkLogs(ProgramHarness& test, FaultRun& run, Backend backend) {
     test.download();
     test.programmingAllowancePasses();  // an unanswered final block waits for it
     if (row.fault == FileChanged) run.restoreImage();
+    if (row.fault == VolumeOpenFails) run.resume();  // the resume after the refused block fails
     completes ? run.resume() : (void)mainWindowMayClose();
     EXPECT_THAT(logFiles.lines(), ElementsAreArray(expectedLog(row, completes)));
     EXPECT_EQ(run.completionBoxes(), completes ? 1 : 0);

@@ -45,13 +45,14 @@ class PassThroughTransportTest : public CoreTest {
     EXPECT_EQ(std::vector<std::uint8_t>(r.sense, r.sense + 32), std::vector<std::uint8_t>(32, 0));
   }
 
-  // One DownloadCommand to the drive of entry `entry`, its worker run at once: the answer it
-  // handed to the main window.
+  // One DownloadCommand to the drive of entry `entry`, its worker run at once, as a run of its
+  // own: the answer it handed to the main window.
   BlockAnswer sendBlock(std::uint8_t entry, std::uint8_t block) {
     blockAnswer = {};
     blockAnswer.block = 0xFF;
     passThroughSendBlock(appState.driveTable[entry], block);
     EXPECT_EQ(ui.log().back(), "command main 17187 17187");
+    passThroughReleaseDrive();
     return blockAnswer;
   }
 
@@ -91,7 +92,8 @@ TEST_F(PassThroughTransportTest, DownloadRequestsCarryTheBlockWithItsLengthAndTi
     EXPECT_THAT(cdbOf(r),
                 ElementsAre(0xFE, 0x11, c.block, 0, 0, 0, 0x96, 0, 0x02, 0, 0, 0, 0, 0, 0, 0));
   }
-  EXPECT_EQ(volumes.openedPaths, std::vector<std::string>(3, "\\\\.\\D:" + kBlanks));
+  // Each run takes the drive: a handle for the blocks, one for its attributes only.
+  EXPECT_EQ(volumes.openedPaths, std::vector<std::string>(6, "\\\\.\\D:" + kBlanks));
   EXPECT_EQ(volumes.openHandles(), 0);
   EXPECT_THAT(ui.boxLog(), IsEmpty());
   EXPECT_EQ(worker.started, 3) << "each off the GUI thread";
@@ -154,6 +156,26 @@ TEST_F(PassThroughTransportTest, AFailedCallIsARefusalByTheHostOrAFailureAfterTh
   }
   EXPECT_THAT(ui.boxLog(), IsEmpty());
   EXPECT_EQ(volumes.openHandles(), 0);
+}
+
+// The run's first block takes the drive: its media-change polling off on a handle opened for its
+// attributes, exclusive access on the handle the blocks go through; every later block uses that
+// handle, and the run's end gives everything back, once.
+TEST_F(PassThroughTransportTest, TheRunsFirstBlockTakesTheDriveAndItsEndGivesItBack) {
+  volumes.controlError = 0;
+  for (const std::uint8_t block : {std::uint8_t{0}, std::uint8_t{1}, std::uint8_t{2}}) {
+    passThroughSendBlock(appState.driveTable[0], block);
+    EXPECT_EQ(blockAnswer.kind, Completed);
+    EXPECT_EQ(blockAnswer.controls.taken, block == 0);
+  }
+  EXPECT_THAT(volumes.openedWith, ElementsAre(VolumeAccess::ReadWrite, VolumeAccess::Attributes));
+  EXPECT_EQ(volumes.openHandles(), 2);
+  EXPECT_EQ(volumes.requests.size(), 3u);
+  passThroughReleaseDrive();
+  passThroughReleaseDrive();  // once only
+  EXPECT_EQ(volumes.openHandles(), 0);
+  // Off and lock as the drive is taken; unlock and on again as it is given back.
+  EXPECT_THAT(volumes.controls, ElementsAre(0x2D0944u, 0x2C05Cu, 0x2C05Cu, 0x2D0944u));
 }
 
 TEST_F(PassThroughTransportTest, AnEntryIndexOutsideTheTableOrNoThreadOpensNothing) {

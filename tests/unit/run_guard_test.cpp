@@ -41,44 +41,48 @@ enum class Moment {
 };
 
 // The phase the run is in, whether the system may stop, whether closing asks, whether a
-// Download may act, the session holds in force, and whether the progress timer runs.
-using Decisions = std::tuple<RunPhase, bool, bool, bool, int, bool>;
+// Download may act, the session holds in force, whether the progress timer runs, the run's
+// handles on the drive open (pass-through: the one the blocks go through and the one that turned
+// the media-change polling off), and whether AutoPlay is cancelled.
+using Decisions = std::tuple<RunPhase, bool, bool, bool, int, bool, int, bool>;
 
 struct MomentRow {
   Moment moment;
   Decisions passThrough, aspi;
 };
-constexpr Decisions same(RunPhase phase, bool stop, bool asks, bool acts, int held, bool timer) {
-  return {phase, stop, asks, acts, held, timer};
+// Alike on both back ends but for the handles, which the ASPI manager never needs.
+constexpr Decisions both(RunPhase phase, bool stop, bool asks, bool acts, int held, bool timer,
+                         bool holds) {
+  return {phase, stop, asks, acts, held, timer, holds ? 2 : 0, holds};
+}
+constexpr Decisions onAspi(Decisions d) {
+  std::get<6>(d) = 0;
+  return d;
 }
 using enum RunPhase;
+constexpr Decisions kIdle = both(Idle, true, false, true, 0, false, false);
+constexpr Decisions kConfirming = both(Confirming, true, false, false, 0, false, false);
+constexpr Decisions kBlockOut = both(BlockOut, false, true, false, 1, false, true);
+constexpr Decisions kFinalBlockOut = both(FinalBlockOut, false, true, false, 1, true, true);
+constexpr Decisions kCompleting = both(Completing, true, false, false, 0, false, false);
+constexpr Decisions kStopped = both(Stopped, true, false, true, 0, false, false);
+constexpr Decisions kMayProgram = both(ProgrammingUnknown, false, true, false, 1, true, true);
 constexpr MomentRow kMoments[] = {
-    {Moment::Idle, same(Idle, true, false, true, 0, false),
-     same(Idle, true, false, true, 0, false)},
-    {Moment::ConfirmOpen, same(Confirming, true, false, false, 0, false),
-     same(Confirming, true, false, false, 0, false)},
-    {Moment::Sending, same(BlockOut, false, true, false, 1, false),
-     same(BlockOut, false, true, false, 1, false)},
-    {Moment::CautionOpen, same(CautionOpen, false, false, false, 1, false), {}},
-    {Moment::FinalBlockBusy, same(FinalBlockOut, false, true, false, 1, true),
-     same(FinalBlockOut, false, true, false, 1, true)},
-    {Moment::Complete, same(Completing, true, false, false, 0, false),
-     same(Completing, true, false, false, 0, false)},
-    {Moment::Stopped, same(Stopped, true, false, true, 0, false),
-     same(Stopped, true, false, true, 0, false)},
-    {Moment::FinalFailed, same(Stopped, true, false, true, 0, false),
-     same(Stopped, true, false, true, 0, false)},
-    {Moment::FinalUnknown, same(ProgrammingUnknown, false, true, false, 1, true),
-     same(ProgrammingUnknown, false, true, false, 1, true)},
+    {Moment::Idle, kIdle, kIdle},
+    {Moment::ConfirmOpen, kConfirming, kConfirming},
+    {Moment::Sending, kBlockOut, onAspi(kBlockOut)},
+    {Moment::CautionOpen, both(CautionOpen, false, false, false, 1, false, true), {}},
+    {Moment::FinalBlockBusy, kFinalBlockOut, onAspi(kFinalBlockOut)},
+    {Moment::Complete, kCompleting, kCompleting},
+    {Moment::Stopped, kStopped, kStopped},
+    {Moment::FinalFailed, kStopped, kStopped},
+    {Moment::FinalUnknown, kMayProgram, onAspi(kMayProgram)},
     // The drive may have begun to program: on both back ends the guards hold for the allowance.
-    {Moment::FinalDriveError, same(ProgrammingUnknown, false, true, false, 1, true),
-     same(ProgrammingUnknown, false, true, false, 1, true)},
+    {Moment::FinalDriveError, kMayProgram, onAspi(kMayProgram)},
     // The allowance runs from the final block's handing over, not from before its log line.
-    {Moment::StalledLog, same(ProgrammingUnknown, false, true, false, 1, true),
-     same(ProgrammingUnknown, false, true, false, 1, true)},
+    {Moment::StalledLog, kMayProgram, onAspi(kMayProgram)},
     // Counted as done, the pass-through block goes on to the completion; on ASPI nothing does.
-    {Moment::AfterAllowance, same(Completing, true, false, false, 0, false),
-     same(FinalFailed, true, false, false, 0, false)},
+    {Moment::AfterAllowance, kCompleting, both(FinalFailed, true, false, false, 0, false, false)},
 };
 
 // Whether the progress timer runs, as the user interface was told.
@@ -161,7 +165,8 @@ Decisions decisionsAt(ProgramHarness& test, Moment moment, const StopFaults& fau
         const AppState& s = appState;
         seen = {s.runPhase,          systemMayStop(),
                 closeAsksFirst(),    s.closeQuestionOpen == 0 && downloadMayAct(s.runPhase),
-                test.session.held(), timerRunning(test.ui)};
+                test.session.held(), timerRunning(test.ui),
+                test.openVolumes(),  cancelsAutoPlay()};
       },
       faults);
   return seen;
@@ -176,6 +181,21 @@ void expectAtEveryMoment(ProgramHarness& test, const StopFaults& faults) {
         << "moment " << static_cast<int>(row.moment);
   }
   EXPECT_EQ(test.session.held(), 0);
+  // Closed at each moment, Yes where asked: once what was out has come back, no handle of the
+  // run is left open, and none was closed twice.
+  for (const MomentRow& row : kMoments) {
+    if (row.moment == Moment::CautionOpen && !passThrough) continue;
+    runTo(
+        test, row.moment,
+        [&test] {
+          test.ui.onAsk = [](const MessageBoxCall&) { return true; };
+          if (mainWindowMayClose()) mainWindowDestroyed();
+        },
+        faults);
+    test.settle();
+    EXPECT_EQ(test.openVolumes(), 0) << "closed at moment " << static_cast<int>(row.moment);
+  }
+  EXPECT_EQ(test.strayCloses(), 0);
 }
 
 TEST_F(PassThroughDownloadTest, ShutdownAndCloseAreRefusedExactlyWhileTheDriveIsAtRisk) {

@@ -286,9 +286,12 @@ int querySessionEnd(const Invocation& call) {
   if (window == nullptr) return kFailed;
   const auto endSession = sendWithTimeout(window, WM_QUERYENDSESSION, 0, 0);
   const auto suspend = sendWithTimeout(window, WM_POWERBROADCAST, PBT_APMQUERYSUSPEND, 0);
-  if (!endSession || !suspend) return fail("the window did not answer");
-  std::printf("end-session=%ld\nsuspend=0x%lX\n", static_cast<long>(*endSession),
-              static_cast<unsigned long>(*suspend));
+  const auto autoPlay =
+      sendWithTimeout(window, RegisterWindowMessageA("QueryCancelAutoPlay"), 0, 0);
+  if (!endSession || !suspend || !autoPlay) return fail("the window did not answer");
+  std::printf("end-session=%ld\nsuspend=0x%lX\nautoplay-cancelled=%ld\n",
+              static_cast<long>(*endSession), static_cast<unsigned long>(*suspend),
+              static_cast<long>(*autoPlay));
   return kDone;
 }
 

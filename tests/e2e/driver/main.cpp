@@ -49,7 +49,8 @@ constexpr Subcommand kSubcommands[] = {
      e2e::clientOrigin},
     {"close", "<title|0xHWND>                      closes the window as its close box does",
      e2e::closeWindow},
-    {"query-session-end", "<title|0xHWND>          asks as a shutdown and a suspend would",
+    {"query-session-end",
+     "<title|0xHWND>          asks as a shutdown, a suspend and AutoPlay would",
      e2e::querySessionEnd},
 };
 

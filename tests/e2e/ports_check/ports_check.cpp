@@ -20,6 +20,7 @@
 #include "app/win32_system.h"
 #include "app/win32_volume_devices.h"
 #include "app/win32_worker.h"
+#include "scsi/drive_controls.h"
 #include "state/app_state.h"
 
 namespace {
@@ -134,7 +135,7 @@ void checkPrivilege() {
 void checkVolumes() {
   Win32VolumeDevices volumes;
   // The program's device path: the letter, a colon and 14 blanks.
-  const ObjectHandle volume = volumes.open("\\\\.\\C:              ");
+  const ObjectHandle volume = volumes.open("\\\\.\\C:              ", VolumeAccess::ReadWrite);
   check(volume != kInvalidHandle, "volumes: C: opens for read and write, shared");
   unsigned char request[80] = {};
   std::uint32_t returned = 99;
@@ -142,8 +143,21 @@ void checkVolumes() {
   check(!volumes.passThrough(volume, request, sizeof request, returned, error) && returned == 0,
         "volumes: Wine refuses SCSI pass-through on it");
   check(error == ERROR_NOT_SUPPORTED, "volumes: with the system's reason, error 50");
+  // The two controls that keep other programs from a drive: what Wine makes of them.
+  const ObjectHandle attributes = volumes.open("\\\\.\\C:              ", VolumeAccess::Attributes);
+  check(attributes != kInvalidHandle, "volumes: C: opens for its attributes only");
+  const std::uint8_t pollingOff = 1;
+  check(!volumes.control(attributes, kIoctlStorageMcnControl, &pollingOff, 1, nullptr, 0, error) &&
+            error == ERROR_NOT_SUPPORTED,
+        "volumes: Wine refuses IOCTL_STORAGE_MCN_CONTROL with error 50");
+  CdromExclusiveLock lock{{kExclusiveAccessLockDevice, kCdromLockIgnoreVolume}, {'F'}};
+  check(
+      !volumes.control(volume, kIoctlCdromExclusiveAccess, &lock, sizeof lock, nullptr, 0, error) &&
+          error == ERROR_NOT_SUPPORTED,
+      "volumes: Wine refuses IOCTL_CDROM_EXCLUSIVE_ACCESS with error 50");
+  volumes.close(attributes);
   volumes.close(volume);
-  check(volumes.open("\\\\.\\Q:              ") == kInvalidHandle,
+  check(volumes.open("\\\\.\\Q:              ", VolumeAccess::ReadWrite) == kInvalidHandle,
         "volumes: an unmapped letter does not open");
 }
 
