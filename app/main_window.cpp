@@ -15,7 +15,8 @@ namespace {
 void fillToolTip(TOOLTIPTEXTA* request) {
   if (request->hdr.code != TTN_NEEDTEXTA) return;
   const char* text = toolTipText(request->hdr.idFrom);
-  if (text != nullptr) lstrcpynA(request->szText, text, sizeof request->szText);
+  // The text stays where it is, for as long as the program runs.
+  if (text != nullptr) request->lpszText = const_cast<char*>(text);
 }
 
 }  // namespace

@@ -1,9 +1,18 @@
 #include "platform/format_text.h"
 
-#include <charconv>
-
 namespace flindor {
 namespace {
+
+// The digits of `value` in `base` (10, or 16 in upper case), written backwards before `end`; the
+// first of them.
+char* digitsOf(unsigned value, unsigned base, char* end) {
+  do {
+    const unsigned digit = value % base;
+    *--end = static_cast<char>(digit < 10 ? '0' + digit : 'A' + digit - 10);
+    value /= base;
+  } while (value != 0);
+  return end;
+}
 
 // Appends to the buffer for as long as it has room, keeping one byte for the terminating zero.
 class Output {
@@ -39,35 +48,36 @@ void formatText(char* buffer, std::size_t size, const char* format, std::va_list
       at += 2;
     }
     char digits[12];
-    std::to_chars_result written{digits, {}};
+    char* const end = digits + sizeof digits;
+    const char* first = end;
     switch (*at) {
       case 's':
         for (const char* text = va_arg(values, const char*); *text != '\0'; ++text) out.put(*text);
         format = at;
         continue;
-      case 'd':
-        written = std::to_chars(digits, digits + sizeof digits, va_arg(values, int));
+      case 'd': {
+        const int value = va_arg(values, int);
+        if (value < 0) {
+          out.put('-');
+          --width;  // the sign counts towards the width, as in printf
+        }
+        // The magnitude as unsigned, which holds that of the most negative int too.
+        first = digitsOf(
+            value < 0 ? 0u - static_cast<unsigned>(value) : static_cast<unsigned>(value), 10, end);
         break;
+      }
       case 'u':
-        written = std::to_chars(digits, digits + sizeof digits, va_arg(values, unsigned));
+        first = digitsOf(va_arg(values, unsigned), 10, end);
         break;
       case 'X':
-        written = std::to_chars(digits, digits + sizeof digits, va_arg(values, unsigned), 16);
-        for (char* c = digits; c != written.ptr; ++c) {
-          if (*c >= 'a') *c = static_cast<char>(*c - 'a' + 'A');
-        }
+        first = digitsOf(va_arg(values, unsigned), 16, end);
         break;
       default:
         out.put(*format);
         continue;
     }
-    const char* first = digits;
-    if (*first == '-') {
-      out.put(*first++);
-      --width;  // the sign counts towards the width, as in printf
-    }
-    for (auto n = written.ptr - first; n < width; ++n) out.put('0');
-    out.put(first, written.ptr);
+    for (auto n = end - first; n < width; ++n) out.put('0');
+    out.put(first, end);
     format = at;
   }
 }
