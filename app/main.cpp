@@ -1,4 +1,5 @@
-// The entry point: single instance, platform, ASPI layer, the windows, the message loop.
+// The entry point: the command line, single instance, platform, ASPI layer, the windows, the
+// message loop.
 
 #include <windows.h>
 
@@ -20,11 +21,14 @@
 #include "app/win32_worker.h"
 #include "app/window_procedures.h"
 #include "download/run_log.h"
+#include "download/run_result.h"
 #include "platform/private_commands.h"
 #include "res/resource.h"
 #include "shell/aspi_startup.h"
+#include "shell/command_line.h"
 #include "shell/platform_detection.h"
 #include "shell/startup_messages.h"
+#include "shell/unattended_run.h"
 #include "state/app_state.h"
 #include "state/command_ids.h"
 
@@ -75,8 +79,10 @@ std::uint64_t startupEntropy() {
   QueryPerformanceCounter(&counter);
   const auto where = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(&counter));
   const std::uint32_t low = static_cast<std::uint32_t>(counter.LowPart) ^ GetTickCount() ^ where;
-  const std::uint32_t high = GetCurrentProcessId() ^ (GetCurrentThreadId() << 16) ^
-                             static_cast<std::uint32_t>(counter.HighPart);
+  // The counter's count is what no other program can know; the process id only tells apart two
+  // starts within one tick.
+  const std::uint32_t high =
+      (GetCurrentProcessId() << 16) ^ static_cast<std::uint32_t>(counter.HighPart);
   return (std::uint64_t{high} << 32) | low;
 }
 
@@ -117,10 +123,12 @@ int runMessageLoop(HACCEL accelerators) {
   return got == 0 ? static_cast<int>(message.wParam) : 0;
 }
 
-int run(HINSTANCE instance, int showCommand) {
+int run(HINSTANCE instance, const char* arguments, int showCommand) {
   // A removed disk or a missing drive is a failed call, never a system prompt in the way.
   SetErrorMode(SEM_FAILCRITICALERRORS);
+  readCommandLine(arguments);
   new (portsStorage) Win32Ports(instance);
+  if (runMode.kind == RunKind::Usage) return showUsage();
   seedPrivateCommands(startupEntropy());
   AppState& s = appState;
   HMENU menu = LoadMenuA(instance, MAKEINTRESOURCEA(IDR_MAIN_MENU));
@@ -128,21 +136,22 @@ int run(HINSTANCE instance, int showCommand) {
   LoadStringA(instance, IDS_WINDOW_TITLE, s.windowTitle, sizeof s.windowTitle);
   LoadStringA(instance, IDS_CLASS_NAME, s.className, sizeof s.className);
   if (FindWindowA(s.className, nullptr) != nullptr) {
-    MessageBoxA(nullptr, startup_text::kAlreadyLoaded, startup_text::kInfo,
-                MB_OK | MB_ICONEXCLAMATION);
-    return 0;
+    ports().ui->messageBox(nullptr, startup_text::kAlreadyLoaded, startup_text::kInfo,
+                           kIconExclamation);
+    return exitCodeFor(kExitNotStarted);
   }
   s.platformKind = detectPlatform();
   s.discoveryReported = 0;
   logStart();
-  if (s.platformKind == kAspiPlatform && !startAspiLayer()) return 0;
+  if (runMode.kind == RunKind::NotUnderstood) return exitCodeFor(kExitNotUnderstood);
+  if (s.platformKind == kAspiPlatform && !startAspiLayer()) return exitCodeFor(kExitNoDrive);
 
   const bool registered = registerMainWindowClass(instance);
   s.instance = instance;
   HWND mainWindow = createMainWindow(instance, menu);
   if (mainWindow == nullptr) {
     stopAspiLayer();
-    return 0;
+    return exitCodeFor(kExitNotStarted);
   }
   s.mainWindow = mainWindow;
   if (!IsWindow(static_cast<HWND>(s.controlPanel))) {
@@ -158,12 +167,12 @@ int run(HINSTANCE instance, int showCommand) {
   const int exitCode = runMessageLoop(accelerators);
   if (registered) UnregisterClassA(s.className, instance);
   stopAspiLayer();
-  return exitCode;
+  return programExitCode(exitCode);
 }
 
 }  // namespace
 }  // namespace flindor
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
-  return flindor::run(instance, showCommand);
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int showCommand) {
+  return flindor::run(instance, arguments, showCommand);
 }

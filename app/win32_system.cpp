@@ -84,9 +84,10 @@ bool Win32System::writeMachineValue(const char* subkey, const char* value, const
     return false;
   }
   const ScopedKey key(created);
-  // Room for a quoted full path, the longest text written: a longer one is refused rather than
-  // stored cut and without its terminating zero.
-  constexpr std::size_t kLongestText = MAX_PATH + 2;
+  // Room for the longest text written, the RunOnce command of a run without a person (the
+  // program's quoted path, /verdict and a quoted log path), or a verdict: a longer one is refused
+  // rather than stored cut and without its terminating zero.
+  constexpr std::size_t kLongestText = 2 * (MAX_PATH + 2) + 16;
   const std::size_t length = strnlen(text, kLongestText + 1);
   if (length > kLongestText) return false;
   return RegSetValueExA(key.get(), value, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),

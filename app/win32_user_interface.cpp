@@ -8,6 +8,7 @@
 #include "app/gdi_objects.h"
 #include "app/open_file_name_size.h"
 #include "app/win32_handles.h"
+#include "state/run_mode.h"
 
 namespace flindor::win32 {
 
@@ -18,6 +19,7 @@ Win32UserInterface::Win32UserInterface(HINSTANCE instance, const DialogProcedure
 
 void Win32UserInterface::messageBox(WindowHandle owner, const char* text, const char* caption,
                                     std::uint32_t style) {
+  if (boxGoesToLog(text, caption)) return;
   MessageBoxA(toWindow(owner), text, caption, MB_OK | style);
 }
 

@@ -4,6 +4,7 @@
 #include "download/download_sequencer.h"
 #include "download/phase_change.h"
 #include "download/run_log.h"
+#include "download/run_result.h"
 #include "download/update_record.h"
 #include "state/app_state.h"
 
@@ -37,11 +38,21 @@ void finishDownload() {
   logCompleted(recordCompleted());
   ui.beep();
   ui.messageBox(s.mainWindow, download_text::kComplete, download_text::kSuccess, kIconInformation);
+  // Without a person, /noreboot leaves the restart to whoever started the update.
+  if (runMode.noReboot) {
+    runResult(kExitRestartNeeded);
+    ui.postQuit(0);
+    return;
+  }
   enableShutdownPrivilege();
   logRebootRequested();
-  for (int attempt = 0; attempt < kRebootAttempts; ++attempt) {
-    if (ports().system->exitWindows(kRebootFlags, 0)) break;
+  // Said before the request: Windows may end the program while it restarts.
+  runResult(kExitRestarting);
+  bool requested = false;
+  for (int attempt = 0; attempt < kRebootAttempts && !requested; ++attempt) {
+    requested = ports().system->exitWindows(kRebootFlags, 0);
   }
+  if (!requested) runResult(kExitRestartNeeded);
   ui.postQuit(0);
 }
 

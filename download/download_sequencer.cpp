@@ -6,6 +6,7 @@
 #include "download/download_messages.h"
 #include "download/phase_change.h"
 #include "download/run_log.h"
+#include "download/run_result.h"
 #include "download/update_record.h"
 #include "image/image_commands.h"
 #include "image/image_layout.h"
@@ -108,6 +109,7 @@ bool imageStillAccepted() {
   logLine("block 0 not sent: %s", text);
   enterPhase(RunPhase::Idle);
   ports().ui->messageBox(appState.mainWindow, text, image_text::kWarning, kIconError);
+  endUnattendedRun(kExitImageRefused);
   return false;
 }
 
@@ -141,6 +143,7 @@ void sendBlock(const DriveEntry& target) {
     if (s.runPhase != RunPhase::Framing) return;
     logNotSent();
     enterPhase(RunPhase::Stopped);
+    endUnattendedRun(kExitStopped);
     return;
   }
   const BackEndPolicy& backEnd = policyOf(s.platformKind);
@@ -224,6 +227,8 @@ void continueRun() {
         enterPhase(RunPhase::Stopped);
       }
       tellFailure();
+      endUnattendedRun(blockAnswer.notSent == NotSentReason::HeldByAnotherProgram ? kExitHeld
+                                                                                  : kExitStopped);
       break;
     case RunPhase::OutcomeUntold:
       // The drive may be programming its flash and must not lose its power: the guards stay up
@@ -253,6 +258,7 @@ void programmingTick() {
     continueRun();
   } else {
     enterPhase(RunPhase::FinalFailed);
+    endUnattendedRun(kExitOutcomeUnknown);
   }
 }
 

@@ -9,6 +9,7 @@
 #include "state/app_state.h"
 #include "state/drive_text.h"
 #include "state/platform_kind.h"
+#include "state/run_mode.h"
 
 namespace flindor {
 namespace {
@@ -73,8 +74,10 @@ void logStart() {
   const AppState& s = appState;
   char product[kTextFieldSize + 1] = {};
   std::memcpy(product, s.productName, strnlen(s.productName, kTextFieldSize));
+  chooseLogFile(runMode.logPath);
   startLog("FLINDOR %s started: %s platform, %s", kProgramVersion,
            s.platformKind == kPassThroughPlatform ? "pass-through" : "ASPI", product);
+  if (unattended()) logLine("command line: %s", runMode.arguments);
 }
 
 void logConfirmed(const UpdateRecord& record) {
@@ -95,10 +98,7 @@ void logDriveControls(const DriveControls& c, const char* address) {
   if (c.pollingError == 0) {
     logLine("media-change polling of %s off for the update", address);
   } else if (c.pollingError == kControlNotOpened) {
-    logLine(
-        "media-change polling of %s not turned off: its volume could not be opened for its "
-        "attributes",
-        address);
+    logLine("media-change polling of %s not turned off: no handle for its attributes", address);
   } else {
     logLine(
         "media-change polling of %s not turned off: IOCTL_STORAGE_MCN_CONTROL failed with "

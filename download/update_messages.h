@@ -1,10 +1,18 @@
 #pragma once
-// The texts of the battery question and of the verdict after the restart.
+// The texts of the questions before a download (an image that is not newer, battery power) and of
+// the verdict after the restart.
 
 namespace flindor::update_text {
 
 inline constexpr char kWarning[] = "WARNING";
 inline constexpr char kSuccess[] = "SUCCESS";
+
+// The drive's revision, the image's version and kOlder or kSame, before a download that would not
+// make the drive newer.
+inline constexpr char kNotNewerImage[] =
+    "The drive reports %s. The image holds %s, %s.\n\nDownload it anyway?";
+inline constexpr char kOlder[] = "an older version";
+inline constexpr char kSame[] = "the version the drive has already";
 
 inline constexpr char kOnBattery[] =
     "This PC is running on battery power.\n\nIf the power fails while the drive programs its "

@@ -7,6 +7,7 @@
 #include "platform/format_text.h"
 #include "platform/log_file.h"
 #include "state/drive_text.h"
+#include "state/run_mode.h"
 
 namespace flindor {
 namespace {
@@ -131,10 +132,16 @@ bool recordCompleted() {
   noteWritten(writeRecordState(kRecordCompleted) && writeRecordBlock(kBlockCount));
   // Started once more after the restart, the program tells the user whether the update took.
   System& system = *ports().system;
+  // Without a person, it checks without one too, into the same log.
   char program[kProgramPathCapacity];
-  char command[kProgramPathCapacity + 2];
+  char command[kRunOnceCommandCapacity];
   if (!system.programPath(program, sizeof program)) return false;
-  formatTextOf(command, sizeof command, "\"%s\"", program);
+  const RunMode& mode = runMode;
+  formatTextOf(command, sizeof command,
+               !unattended()             ? "\"%s\""
+               : mode.logPath[0] == '\0' ? "\"%s\" /verdict"
+                                         : "\"%s\" /verdict /log \"%s\"",
+               program, mode.logPath);
   return system.writeMachineValue(kRunOnceKey, kRunOnceValue, command);
 }
 

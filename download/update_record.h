@@ -14,6 +14,8 @@ namespace flindor {
 inline constexpr char kRecordKey[] = "Software\\FLINDOR";
 inline constexpr char kRunOnceKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
 inline constexpr char kRunOnceValue[] = "FLINDOR";
+// The longest command it holds: the program's quoted path, /verdict and a quoted log path.
+inline constexpr unsigned kRunOnceCommandCapacity = 2 * (260 + 2) + 16;
 inline constexpr char kRecordStarted[] = "started";
 inline constexpr char kRecordCompleted[] = "completed";
 // What became of the final block: handed to the back end, answered by the drive, with an outcome
@@ -56,7 +58,8 @@ void recordBlockGoing(std::uint8_t block);
 // What became of the final block, once it is known.
 void recordFinalOutcome(const char* final);
 // The drive has answered the final block: the record says so, and the program is to be started
-// once more after the restart (RunOnce), to check the drive. True when that entry was written.
+// once more after the restart (RunOnce), to check the drive (with /verdict, and the same log,
+// after a run without a person). True when that entry was written.
 bool recordCompleted();
 
 }  // namespace flindor

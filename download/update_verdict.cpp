@@ -7,6 +7,7 @@
 #include "platform/format_text.h"
 #include "platform/log_file.h"
 #include "state/drive_text.h"
+#include "state/run_mode.h"
 
 namespace flindor {
 namespace {
@@ -139,19 +140,28 @@ Verdict verdictOf(const UpdateRecord& record, const Table& table, std::uint8_t p
   return verdict;
 }
 
-void giveUpdateVerdict() {
+bool giveUpdateVerdict() {
   AppState& s = appState;
   UpdateRecord record;
-  if (s.verdictGiven != 0) return;
+  if (s.verdictGiven != 0) return false;
   s.verdictGiven = 1;
-  if (!readRecord(record)) return;
+  if (!readRecord(record)) {
+    if (unattended()) logLine("update check: no record of an update");
+    return false;
+  }
   const Verdict verdict = verdictOf(record, s.driveTable, s.platformKind);
   const bool cleared = !verdict.keepRecord && clearRecord();
   logLine("update check: %s (record %s)", verdict.text, cleared ? "cleared" : "kept");
+  if (unattended()) {
+    // For deployment tools, beside the exit code: what the box would have said.
+    ports().system->writeMachineValue(kRecordKey, kVerdictValue, verdict.text);
+    return verdict.complete;
+  }
   WindowHandle owner = s.driveSelected != 0 ? s.mainWindow : nullptr;
   ports().ui->messageBox(owner, verdict.text,
                          verdict.complete ? update_text::kSuccess : update_text::kWarning,
                          verdict.complete ? kIconInformation : kIconExclamation);
+  return verdict.complete;
 }
 
 }  // namespace flindor

@@ -23,8 +23,12 @@ struct Verdict {
 Verdict verdictOf(const UpdateRecord& record, const DriveEntry (&table)[kDriveTableSize],
                   std::uint8_t platform);
 
+inline constexpr char kVerdictValue[] = "Verdict";
+
 // Reads the record and tells the user what became of the update it names; once per start. The
-// shell decides when (shell/discovery_report.h).
-void giveUpdateVerdict();
+// shell decides when (shell/discovery_report.h). Without a person the verdict goes into the log
+// and into the record (the value Verdict), and no box is shown. True when the drive reports the
+// revision the update should give it; false too when there is no record.
+bool giveUpdateVerdict();
 
 }  // namespace flindor

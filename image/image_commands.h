@@ -9,6 +9,9 @@ namespace flindor {
 
 // Lets the user pick a firmware image, checks it and makes it the image to download.
 void openImage();
+// The same checks, without the dialog, of the image at `path` that a command line names (the
+// messages go wherever the user interface sends them); true when it was accepted.
+bool openImageAt(const char* path);
 
 // Forgets the accepted image and what it held, so Download asks for one again: fields 1002 and
 // 1009 read "Not Open", with field 1008 set to `oldVersion` between them when one is given.

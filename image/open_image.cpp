@@ -20,6 +20,9 @@ void warn(const char* text, std::uint32_t icon) {
   ports().ui->messageBox(appState.mainWindow, text, image_text::kWarning, icon);
 }
 
+// The checks of Open on the file at `path`; true when it became the image to download.
+bool acceptImage(const char (&path)[kImagePathSize], const OpenFileResult& chosen);
+
 }  // namespace
 
 void imageNameFromPath(const char* path, std::uint16_t fileOffset, std::uint16_t extensionOffset,
@@ -71,7 +74,30 @@ void openImage() {
     return;
   }
   path[kImagePathSize - 1] = '\0';
+  acceptImage(path, chosen);
+}
 
+bool openImageAt(const char* given) {
+  char path[kImagePathSize] = {};
+  const std::size_t length = strnlen(given, kImagePathSize);
+  if (length >= kImagePathSize) return false;
+  std::memcpy(path, given, length);
+  // Where the name and its extension begin, as the file dialog says it.
+  OpenFileResult parts;
+  for (std::size_t i = 0; i < length; ++i) {
+    if (path[i] == '\\' || path[i] == '/' || path[i] == ':')
+      parts.fileOffset = static_cast<std::uint16_t>(i + 1);
+  }
+  for (std::size_t i = parts.fileOffset; i < length; ++i) {
+    if (path[i] == '.') parts.extensionOffset = static_cast<std::uint16_t>(i + 1);
+  }
+  return acceptImage(path, parts);
+}
+
+namespace {
+
+bool acceptImage(const char (&path)[kImagePathSize], const OpenFileResult& chosen) {
+  AppState& s = appState;
   // Everything is checked on locals: a rejected file leaves the image accepted before in force.
   char name[kImageNameSize];
   imageNameFromPath(path, chosen.fileOffset, chosen.extensionOffset, name, kImageNameSize);
@@ -89,7 +115,7 @@ void openImage() {
   ScopedHandle file(files, files.openForReading(path));
   if (!file.valid()) {
     warnOf(image_text::kFailToOpen, kIconError);
-    return;
+    return false;
   }
 
   if (!files.size(file.get(), size) || size != kImageFileSize) {
@@ -100,13 +126,13 @@ void openImage() {
   std::uint32_t got = 0;
   if (!files.setPosition(file.get(), 0) || !files.read(file.get(), header, kImageHeaderSize, got)) {
     warnOf(image_text::kFailToRead, kIconError);
-    return;
+    return false;
   }
   header[kImageHeaderSize] = '\0';
 
   if (!hasSupportedModelLetters(header)) {
     warnOf(image_text::kModelDifferent, kIconError);
-    return;
+    return false;
   }
 
   // Read whole now: what is sent later must be exactly the image the user confirms, and a file
@@ -114,7 +140,7 @@ void openImage() {
   ImageFingerprint print{};
   if (!fingerprintImage(files, file.get(), print)) {
     warnOf(image_text::kFailToRead, kIconError);
-    return;
+    return false;
   }
 
   std::memcpy(s.imagePath, path, sizeof s.imagePath);
@@ -134,6 +160,9 @@ void openImage() {
                          kIconInformation);
   file.close();
   selectDefaultDrive();
+  return true;
 }
+
+}  // namespace
 
 }  // namespace flindor

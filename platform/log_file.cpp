@@ -14,6 +14,8 @@ constexpr std::size_t kPathCapacity = 260;
 
 // Where the lines go; "" while nothing can be logged.
 char logPath[kPathCapacity] = {};
+// The file the command line named; "" for the usual places.
+char chosenPath[kPathCapacity] = {};
 
 // `folder` + `name` into `path`; false when it does not fit.
 bool joinPath(char* path, const char* folder, const char* name) {
@@ -87,6 +89,11 @@ void startLog(const char* format, ...) {
   va_start(values, format);
   const std::size_t length = formatLine(line, format, values);
   va_end(values);
+  if (chosenPath[0] != '\0' &&
+      ports().logFiles->append(chosenPath, line, static_cast<std::uint32_t>(length))) {
+    std::memcpy(logPath, chosenPath, sizeof logPath);
+    return;
+  }
   char folder[kPathCapacity] = {};
   char program[kPathCapacity] = {};
   if (ports().system->programPath(program, sizeof program)) {
@@ -96,7 +103,13 @@ void startLog(const char* format, ...) {
   if (ports().logFiles->temporaryFolder(folder, sizeof folder)) startIn(folder, line, length);
 }
 
-void stopLog() { logPath[0] = '\0'; }
+void chooseLogFile(const char* path) {
+  const std::size_t length = strnlen(path, kPathCapacity);
+  if (length >= kPathCapacity) return;
+  std::memcpy(chosenPath, path, length + 1);
+}
+
+void stopLog() { logPath[0] = chosenPath[0] = '\0'; }
 
 void logLine(const char* format, ...) {
   if (logPath[0] == '\0') return;

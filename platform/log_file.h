@@ -17,7 +17,10 @@ inline constexpr std::uint32_t kLogRotateBytes = 256 * 1024;
 // the temporary folder; a log of more than 256 KiB there becomes FLINDOR.OLD and a new one is
 // begun (the FLINDOR.OLD before it goes only once that has succeeded). `format` is the first line.
 [[gnu::format(printf, 1, 2)]] void startLog(const char* format, ...);
-// Nothing more is logged until the next startLog. For tests.
+// From the next startLog on the log is this file, appended to as it is (a run without a person
+// names it on its command line); where it cannot be written, the usual places. "" for those.
+void chooseLogFile(const char* path);
+// Nothing more is logged until the next startLog, which uses the usual places. For tests.
 void stopLog();
 // Appends one line (line breaks in it become blanks).
 [[gnu::format(printf, 1, 2)]] void logLine(const char* format, ...);

@@ -1,12 +1,14 @@
 #include "shell/discovery_report.h"
 
 #include "download/phase_change.h"
+#include "download/run_result.h"
 #include "download/update_verdict.h"
 #include "platform/private_commands.h"
 #include "scsi/discovery.h"
 #include "shell/discovery_messages.h"
 #include "state/app_state.h"
 #include "state/command_ids.h"
+#include "state/run_mode.h"
 
 namespace flindor {
 namespace {
@@ -15,7 +17,9 @@ namespace {
 // run's end is requested: a message box shown after the quit request would close at once.
 void endWithoutDrive(WindowHandle owner, const char* text, const char* caption) {
   ports().ui->messageBox(owner, text, caption, kIconError);
-  giveUpdateVerdict();
+  // A check-only run changes nothing, the record included.
+  if (runMode.kind != RunKind::Check) giveUpdateVerdict();
+  runResult(kExitNoDrive);
 }
 
 }  // namespace
@@ -60,6 +64,7 @@ void reportPassThroughDiscovery() {
   }
   ports().ui->messageBox(s.mainWindow, discovery_text::kNoZibDrive, discovery_text::kNoVadade,
                          kIconError);
+  runResult(kExitNoDrive);
   ports().ui->postQuit(0);
 }
 

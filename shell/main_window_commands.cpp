@@ -2,13 +2,13 @@
 
 #include "download/download_sequencer.h"
 #include "download/run_guard.h"
-#include "download/update_verdict.h"
 #include "image/image_commands.h"
 #include "platform/private_commands.h"
 #include "scsi/block_answer.h"
 #include "scsi/discovery.h"
 #include "shell/discovery_messages.h"
 #include "shell/discovery_report.h"
+#include "shell/unattended_run.h"
 #include "shell/window_messages.h"
 #include "state/app_state.h"
 #include "state/command_ids.h"
@@ -61,7 +61,7 @@ void mainWindowCommand(std::uintptr_t wParam, std::intptr_t lParam) {
       if (own && discovering) discoveryFinished();
       break;
     case kCommandUpdateVerdict:
-      if (own) giveUpdateVerdict();
+      if (own) afterDiscovery();
       break;
     default:
       break;  // the accelerator's 40012 and anything else: nothing
@@ -69,6 +69,7 @@ void mainWindowCommand(std::uintptr_t wParam, std::intptr_t lParam) {
 }
 
 void mainWindowDestroyed() {
+  closedByPerson();
   beginClosing();
   ports().ui->postQuit(0);
 }
@@ -88,6 +89,7 @@ const char* toolTipText(std::uintptr_t commandId) {
 
 void exitCommand() {
   if (downloadCommitted()) return;
+  closedByPerson();
   beginClosing();
   ports().ui->postQuit(0);
 }

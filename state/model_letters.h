@@ -1,6 +1,7 @@
 #pragma once
 // The two-character model rule shared by image headers and drive revisions: 'D' or 'd',
-// then a model letter A to C in either case; and the vendor the supported drive names.
+// then a model letter A to C in either case; the vendor the supported drive names; and the order
+// of two versions.
 
 namespace flindor {
 
@@ -24,6 +25,14 @@ constexpr bool hasSupportedModelLetters(const char* text) {
     default:
       return false;
   }
+}
+
+// The image's version characters (header bytes 2 and 3) against the drive's revision at the same
+// places, as text: above 0 the image is newer, 0 the same version, below 0 older.
+constexpr int versionOrder(const char* imageHeader, const char* revision) {
+  const auto at = [](const char* text, int i) { return static_cast<unsigned char>(text[i]); };
+  return at(imageHeader, 2) != at(revision, 2) ? at(imageHeader, 2) - at(revision, 2)
+                                               : at(imageHeader, 3) - at(revision, 3);
 }
 
 }  // namespace flindor

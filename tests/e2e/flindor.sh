@@ -61,17 +61,32 @@ flindor_configure() {
   export FLINDOR_SIM_CONFIG=$FLINDOR_CONFIG
 }
 
-# Starts the installed program. On the pass-through platform the simulated drive is preloaded
-# into this one process (not the wineserver, nor the test driver), and the letters of the
-# devices the sim configuration describes are mapped anew.
+# Starts the installed program, with the arguments given. On the pass-through platform the
+# simulated drive is preloaded into this one process (not the wineserver, nor the test driver),
+# and the letters of the devices the sim configuration describes are mapped anew.
 flindor_start() {
   if [[ $FLINDOR_PLATFORM != nt ]]; then
-    e2e_start "$FLINDOR_INSTALLED"
+    e2e_start "$FLINDOR_INSTALLED" "$@"
     return
   fi
   [[ -n ${FLINDOR_SG_PRELOAD:-} ]] || e2e_fail "no simulated SG_IO drive was built (host g++)"
   _flindor_map_letters
-  LD_PRELOAD=$FLINDOR_SG_PRELOAD e2e_start "$FLINDOR_INSTALLED"
+  LD_PRELOAD=$FLINDOR_SG_PRELOAD e2e_start "$FLINDOR_INSTALLED" "$@"
+}
+
+# A run without a person ended with CODE: Wine hands the shell only the exit code's low 8 bits,
+# so those are checked there (unless --recorded: the run was not started here), and the whole
+# code where the program says it: the record's value Result, and the last "exit code" line of its
+# log (FLINDOR_LOG, by default FLINDOR.LOG beside the program).
+flindor_expect_result() {
+  local got
+  [[ ${2:-} == --recorded ]] || e2e_expect_exit $(($1 & 255))
+  got=$(timeout -k 5 60 wine reg query 'HKLM\Software\FLINDOR' /v Result \
+    /reg:$([[ $E2E_MACHINE == i386 ]] && echo 32 || echo 64) </dev/null 2>&1 | tr -d '\r')
+  [[ $got == *"REG_SZ    $1" ]] || e2e_fail "the record's Result is not $1: $got"
+  got=$(grep -a 'exit code ' "${FLINDOR_LOG:-$E2E_INSTALLED/FLINDOR.LOG}" | tail -n 1 | tr -d '\r')
+  [[ $got == *"exit code $1" ]] || e2e_fail "the log's last exit code line is \"$got\", expected $1"
+  e2e_step "the run's result: $1"
 }
 
 # A letter with a device is a folder (X:) and an empty file behind it (X::), the file Wine

@@ -7,6 +7,7 @@
 
 #include "scsi/pass_through_transport.h"
 #include "state/app_state.h"
+#include "state/run_mode.h"
 #include "tests/fakes/fake_clock.h"
 #include "tests/fakes/fake_files.h"
 #include "tests/fakes/fake_log_files.h"
@@ -32,6 +33,7 @@ class CoreTest : public ::testing::Test {
   // Initial state again, with the windows known, as after start-up.
   void resetState() {
     resetAppState();
+    runMode = RunMode{};
     passThroughForgetDrive();
     appState.mainWindow = kMainWindow;
     appState.controlPanel = kControlPanel;

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "state/run_mode.h"
+
 namespace flindor::testing {
 
 std::string windowName(WindowHandle window) {
@@ -22,6 +24,8 @@ void FakeUi::record(std::string line) {
 
 void FakeUi::messageBox(WindowHandle owner, const char* text, const char* caption,
                         std::uint32_t style) {
+  // As the Win32 user interface: a run without a person shows no box.
+  if (boxGoesToLog(text, caption)) return;
   char styleText[16];
   std::snprintf(styleText, sizeof styleText, "0x%02X", style);
   record("box " + windowName(owner) + " [" + caption + "] " + text + " " + styleText);
@@ -128,7 +132,10 @@ void FakeUi::invalidate(WindowHandle window, const PixelRect& r) {
 }
 
 void FakeUi::showWindow(WindowHandle window) { record("show " + windowName(window)); }
-void FakeUi::destroyWindow(WindowHandle window) { record("destroy " + windowName(window)); }
+void FakeUi::destroyWindow(WindowHandle window) {
+  record("destroy " + windowName(window));
+  if (onDestroy) onDestroy(window);
+}
 void FakeUi::postQuit(int exitCode) { record("quit " + std::to_string(exitCode)); }
 
 void FakeUi::comboAddString(WindowHandle combo, const char* text) {

@@ -72,6 +72,8 @@ class FakeUi : public UserInterface {
   // What a sent command does (e.g. the main window procedure); nullptr just records it.
   std::function<void(WindowHandle, std::uintptr_t, std::intptr_t)> onCommand;
   std::function<void(WindowHandle)> onTimerTick;
+  // What destroying a window does (e.g. its WM_DESTROY); nullptr just records it.
+  std::function<void(WindowHandle)> onDestroy;
   std::function<void(const MessageBoxCall&)> onMessageBox;
   // The answer to a Yes/No question (true: Yes); No when unset, as No is the default button.
   std::function<bool(const MessageBoxCall&)> onAsk;

@@ -5,18 +5,23 @@
 
 #include "download/download_sequencer.h"
 #include "download/run_guard.h"
+#include "download/run_log.h"
+#include "download/run_result.h"
 #include "image/image_layout.h"
 #include "scsi/aspi_request.h"
 #include "scsi/pass_through_request.h"
 #include "scsi/pass_through_transport.h"
 #include "scsi/scsi_commands.h"
+#include "shell/command_line.h"
 #include "shell/control_panel.h"
 #include "shell/dialog_replies.h"
 #include "shell/discovery_report.h"
 #include "shell/main_window_commands.h"
+#include "shell/unattended_run.h"
 #include "shell/window_messages.h"
 #include "state/app_state.h"
 #include "state/command_ids.h"
+#include "state/run_mode.h"
 
 namespace flindor::testing {
 namespace {
@@ -61,6 +66,7 @@ ProgramHarness::~ProgramHarness() {
   if (threads()) settle();
   // A request the harness never completed stays with the manager; the state goes with it.
   ports() = Ports{};
+  runMode = RunMode{};
 }
 
 void ProgramHarness::installPorts() {
@@ -78,6 +84,7 @@ void ProgramHarness::installPorts() {
 
 void ProgramHarness::resetProgram() {
   resetAppState();
+  runMode = RunMode{};
   // A new run of the program: what an earlier one held of the drive went with it.
   passThroughForgetDrive();
   volumes_.closeAll();
@@ -146,6 +153,8 @@ void ProgramHarness::restart() {
   ui.clear();
   ui.onMessageBox = nullptr;
   ui.onAsk = nullptr;
+  ui.onDestroy = nullptr;
+  ui.posted.clear();
   files.inject = nullptr;
   files.add(kImagePath, image);
   logFiles.onAppend = nullptr;
@@ -155,6 +164,26 @@ void ProgramHarness::restart() {
   answerConfirm(kOkCommand);
   sent_.clear();
   deepest = 0;
+}
+
+int ProgramHarness::runCommandLine(const char* arguments) {
+  readCommandLine(arguments);
+  if (runMode.kind == RunKind::Usage) return showUsage();
+  logStart();
+  if (runMode.kind == RunKind::NotUnderstood) return exitCodeFor(kExitNotUnderstood);
+  // The window's WM_DESTROY, as Windows sends it: a run that ends closes its window.
+  ui.onDestroy = [this](WindowHandle window) {
+    if (window == kMainWindow) onGui([] { mainWindowDestroyed(); });
+  };
+  discover();
+  // The step after discovery comes from the message loop.
+  const auto posted = ui.posted;
+  for (const auto& [wParam, lParam] : posted) {
+    if (lowWord(wParam) == kCommandUpdateVerdict) command(wParam, lParam);
+  }
+  settle();
+  programmingAllowancePasses();
+  return programExitCode(0);
 }
 
 void ProgramHarness::programmingAllowancePasses() {

@@ -111,6 +111,10 @@ class ProgramHarness : public Worker, public AspiManager, public VolumeDevices {
   // false when nothing waits. settle() runs them until none is left (Threads: waits for quiet).
   bool step();
   void settle();
+  // The program started with `arguments` (the command line after its name), as the entry point
+  // starts it, to its end: discovery, the step after it, everything that runs, and the drive's
+  // programming allowance. The program's exit code.
+  int runCommandLine(const char* arguments);
   // The quiet ports from now on (the drive a quiet volume at E: too, unless told otherwise).
   void useQuietPorts(bool quietDrive = true);
 

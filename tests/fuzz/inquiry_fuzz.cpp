@@ -119,6 +119,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     controlPanelCommand((std::uintptr_t{kComboSelectionChanged} << 16) | kDriveComboId, 0);
   }
   program.open();
+  // Yes to every question: a device's revision may make the image look older than its firmware.
+  program.ui.onAsk = [](const auto&) { return true; };
   program.command(kCommandDownload, 0);
   program.settle();
 
