@@ -184,9 +184,8 @@ TEST_F(PassThroughDownloadTest,
   drive().planFault(10, sim::FaultKind::IoctlFails);  // the drive took it; the answer was lost
   drive().planFault(63, sim::FaultKind::DropOff);     // it programs its flash, then leaves the bus
   download();
-  EXPECT_THAT(ui.boxLog(),
-              ElementsAre("box none [Info]  Download File Write Error : 10 0x30",
-                          "box none [WARNING] FAIL TO Write Download FILE 0x30"));
+  EXPECT_THAT(ui.boxLog(), ElementsAre("box none [Info]  Download File Write Error : 10 0x30",
+                                       "box none [WARNING] FAIL TO Write Download FILE 0x30"));
   EXPECT_EQ(appState.nextBlock, 10);
   EXPECT_EQ(appState.runPhase, RunPhase::Stopped);
   EXPECT_EQ(appState.finalBlockBusy, 0u);
