@@ -29,7 +29,22 @@ ImageVersion imageVersion() {
   return version;
 }
 
-// An image that would not make the drive newer goes only with a Yes; No is the default.
+// The answer to a question before the download: the person's, No the default; without one, the
+// command line's switch.
+bool answer(const char* question, bool switchGiven) {
+  if (unattended()) return switchGiven;
+  return ports().ui->ask(appState.mainWindow, question, update_text::kWarning,
+                         kIconWarning | kButtonsYesNo | kDefaultButton2);
+}
+
+const char* outcomeOf(bool anyway) {
+  if (unattended())
+    return anyway ? "allowed by the command line, the update goes on" : "nothing sent";
+  return anyway ? "the user goes on" : "the user stops";
+}
+
+// An image that would not make the drive newer goes only with a Yes (/allowolder). Refused without
+// a person, the same version is no failure: the drive has it already.
 bool versionAgreed(const DriveEntry& target) {
   const int order = versionOrder(appState.imageHeader, target.revision);
   if (order > 0) return true;
@@ -37,54 +52,31 @@ bool versionAgreed(const DriveEntry& target) {
   const ImageVersion image = imageVersion();
   formatTextOf(text, sizeof text, update_text::kNotNewerImage, target.revision, image.text,
                order < 0 ? update_text::kOlder : update_text::kSame);
-  const bool anyway = ports().ui->ask(appState.mainWindow, text, update_text::kWarning,
-                                      kIconWarning | kButtonsYesNo | kDefaultButton2);
-  logLine(kNotNewerLine, image.text, comparison(order), target.revision,
-          anyway ? "the user goes on" : "the user stops");
+  const bool anyway = answer(text, runMode.allowOlder);
+  logLine(kNotNewerLine, image.text, comparison(order), target.revision, outcomeOf(anyway));
+  if (!anyway) endUnattendedRun(order < 0 ? kExitNotNewer : kExitDone);
   return anyway;
 }
 
-// Without a person: the same rules, answered by the command line.
-void consentOfCommandLine(const DriveEntry& target) {
-  const RunMode& mode = runMode;
-  const int order = versionOrder(appState.imageHeader, target.revision);
-  const ImageVersion image = imageVersion();
-  if (order <= 0 && !mode.allowOlder) {
-    logLine(kNotNewerLine, image.text, comparison(order), target.revision,
-            "nothing sent (/allowolder not given)");
-    endUnattendedRun(order < 0 ? kExitNotNewer : kExitDone);
-    return;
-  }
-  if (ports().system->powerSource() == PowerSource::Battery) {
-    logLine("the PC runs on battery power: %s",
-            mode.ignorePower ? "/ignorepower given, the update goes on" : "nothing sent");
-    if (!mode.ignorePower) {
-      endUnattendedRun(kExitOnBattery);
-      return;
-    }
-  }
-  appState.downloadConfirmed = 1;
+// On battery power only with a Yes (/ignorepower).
+bool powerAgreed() {
+  if (ports().system->powerSource() != PowerSource::Battery) return true;
+  const bool anyway = answer(update_text::kOnBattery, runMode.ignorePower);
+  logLine("the PC runs on battery power: %s", outcomeOf(anyway));
+  if (!anyway) endUnattendedRun(kExitOnBattery);
+  return anyway;
 }
 
 }  // namespace
 
 void askForConfirmation() {
-  AppState& s = appState;
-  UserInterface& ui = *ports().ui;
   const DriveEntry* target = targetDrive();
-  if (target == nullptr) return;
+  if (target == nullptr || !versionAgreed(*target) || !powerAgreed()) return;
   if (unattended()) {
-    consentOfCommandLine(*target);
-    return;
+    appState.downloadConfirmed = 1;
+  } else {
+    ports().ui->showDialog(kConfirmDialogTemplate, appState.mainWindow);
   }
-  if (!versionAgreed(*target)) return;
-  if (ports().system->powerSource() == PowerSource::Battery) {
-    const bool anyway = ui.ask(s.mainWindow, update_text::kOnBattery, update_text::kWarning,
-                               kIconWarning | kButtonsYesNo | kDefaultButton2);
-    logLine("the PC runs on battery power: %s", anyway ? "the user goes on" : "the user stops");
-    if (!anyway) return;
-  }
-  ui.showDialog(kConfirmDialogTemplate, s.mainWindow);
 }
 
 }  // namespace flindor

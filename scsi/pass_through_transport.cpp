@@ -25,7 +25,7 @@ struct PassThroughCommand {
   std::uint8_t block;  // downloads only
   char path[kVolumePathCapacity];
   PassThroughRequest request;
-  bool opened;
+  bool opened;  // INQUIRY only: a download's volume is the run's (takeDrive)
   bool carriedOut;
   std::uint32_t error;
   std::uint32_t token;  // downloads only: what the answer carries, so it names this command
@@ -129,9 +129,6 @@ void answerOf(const PassThroughCommand& command, NotSentReason notSent,
   BlockAnswerKind kind = BlockAnswerKind::Completed;
   if (notSent != NotSentReason::None) {
     kind = BlockAnswerKind::NotSent;
-  } else if (!command.opened) {
-    kind = BlockAnswerKind::NotSent;
-    notSent = NotSentReason::VolumeNotOpened;
   } else if (r.ScsiStatus != kScsiStatusGood) {
     kind = BlockAnswerKind::DriveError;
   } else if (!command.carriedOut) {
@@ -147,7 +144,6 @@ void runDownload(void*) {
   DriveControls controls{};
   NotSentReason notSent = NotSentReason::None;
   if (hold.volume == kInvalidHandle) notSent = takeDrive(download.path, controls);
-  download.opened = hold.volume != kInvalidHandle;
   if (notSent == NotSentReason::None) call(download, hold.volume);
   answerOf(download, notSent, controls);
 }

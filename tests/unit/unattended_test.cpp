@@ -64,19 +64,17 @@ const struct Row {
      "image NEW.BIN opened: 131080 bytes, version DA13 , file CRC-32/MPEG-2 B0A3BD9B", kRunOnce},
     // Older or the same firmware only with /allowolder; on battery only with /ignorepower.
     {"/update C:\\FW\\NEW.BIN", "DA11", Setup::Plain, 5, 0,
-     "the image's version DA11 is older than the drive's DA12: nothing sent (/allowolder not "
-     "given)"},
+     "the image's version DA11 is older than the drive's DA12: nothing sent"},
     {"/update C:\\FW\\NEW.BIN /allowolder /noreboot", "DA11", Setup::Plain, 3010, 64,
      "exit code 3010", kRunOnce},
     {"/update C:\\FW\\NEW.BIN", "DA12", Setup::Plain, 0, 0,
-     "the image's version DA12 is the same as the drive's DA12: nothing sent (/allowolder not "
-     "given)"},
+     "the image's version DA12 is the same as the drive's DA12: nothing sent"},
     {"/update C:\\FW\\NEW.BIN /noreboot /allowolder", "DA12", Setup::Plain, 3010, 64,
      "exit code 3010", kRunOnce},
     {"/update C:\\FW\\NEW.BIN", "DA13", Setup::Battery, 6, 0,
      "the PC runs on battery power: nothing sent"},
     {"/update C:\\FW\\NEW.BIN /ignorepower /noreboot", "DA13", Setup::Battery, 3010, 64,
-     "the PC runs on battery power: /ignorepower given, the update goes on", kRunOnce},
+     "the PC runs on battery power: allowed by the command line, the update goes on", kRunOnce},
     // What stops a run: a block, the final block's outcome, another program, the image.
     {"/update C:\\FW\\NEW.BIN", "DA13", Setup::FailsAt10, 1, 11,
      "message (WARNING): FAIL TO Write Download FILE"},
