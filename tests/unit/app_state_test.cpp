@@ -8,10 +8,27 @@
 namespace flindor::testing {
 namespace {
 
-// The storage stack takes blockBuffer as a direct buffer, and refuses one that is not aligned to
-// the adapter's alignment mask.
-TEST(AppState, TheBlockBufferIsPageAligned) {
-  EXPECT_EQ(reinterpret_cast<std::uintptr_t>(appState.blockBuffer) % 4096, 0u);
+TEST(AppState, StartsZeroExceptTheProgressStep) {
+  resetAppState();
+  const AppState& s = appState;
+  EXPECT_EQ(s.progressStep, 1);
+  EXPECT_EQ(s.runPhase, RunPhase::Discovering);
+  EXPECT_EQ(s.platformKind, kAspiPlatform);
+  EXPECT_EQ(s.driveCount, 0);
+  EXPECT_EQ(s.nextBlock, 0);
+  EXPECT_EQ(s.imageOpen, 0u);
+  EXPECT_EQ(s.downloadConfirmed, 0u);
+  EXPECT_EQ(s.selectedDrive, 0);
+  EXPECT_EQ(s.mainWindow, nullptr);
+  for (const DriveEntry& e : s.driveTable) {
+    const DriveEntry zero{};
+    EXPECT_EQ(0, std::memcmp(&e, &zero, sizeof e));
+  }
+  for (std::uint8_t b : s.blockBuffer) ASSERT_EQ(b, 0);
+  // The storage stack takes blockBuffer as a direct buffer, and refuses one that is not aligned
+  // to the adapter's alignment mask.
+  EXPECT_EQ(reinterpret_cast<std::uintptr_t>(s.blockBuffer) % 4096, 0u);
+  EXPECT_EQ(sizeof s.blockBuffer, 2057u);  // the final frame, 2056 bytes, and a zero behind
 }
 
 class SelectDefaultDriveTest : public CoreTest {};

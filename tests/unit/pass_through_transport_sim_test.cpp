@@ -26,6 +26,10 @@ TEST_F(PassThroughDownloadTest, InquiryThenACleanRunFlashTheImageIntoTheOutputFi
   std::ifstream file(bus.settings.flashOutputPath, std::ios::binary);
   EXPECT_EQ(std::vector<std::uint8_t>(std::istreambuf_iterator<char>(file), {}), imageData());
   EXPECT_EQ(bus.transcript().front(), "volume E: INQUIRY alloc=96 len=2048 -> GOOD");
+  ASSERT_NE(targetDrive(), nullptr);
+  EXPECT_EQ(std::string(targetDrive()->identification) + targetDrive()->revision,
+            "ZIB     KMX4820T        DA12");
+  EXPECT_THAT(downloadLines().back(), ::testing::HasSubstr("block=63 len=2056 crc=ok -> GOOD"));
   EXPECT_EQ(openVolumes(), 0);
 }
 
